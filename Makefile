@@ -1,0 +1,64 @@
+# Front door for building, running and testing Tallimo: thin wrappers over CMake and Ninja.
+#   make run    install what is missing, build, start Tallimo
+#   make test   install what is missing, build, run every test
+#   make bench | fuzz | sanitize | install PREFIX=...
+
+BUILD        ?= build
+BUILD_TYPE   ?= RelWithDebInfo
+WERROR       ?= OFF
+PREFIX       ?= /usr/local
+FUZZ_SECONDS ?= 60
+JOBS         ?= $(shell nproc)
+
+CMAKE_CONFIGURE = cmake -S . -G Ninja -Wno-dev
+
+SHELL       := /bin/bash
+.SHELLFLAGS := -eo pipefail -c
+
+.PHONY: all deps build run test bench fuzz sanitize install clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	@$(CMAKE_CONFIGURE) -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DTALLIMO_WERROR=$(WERROR) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+run: build
+	@echo "The Tallimo window is not part of this build yet; only the tests can be run (make test)." >&2
+	@exit 1
+
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	@$(CMAKE_CONFIGURE) -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=Debug -DTALLIMO_SANITIZE=ON \
+	    -DTALLIMO_WERROR=$(WERROR) >/dev/null
+	@cmake --build $(BUILD)-asan -j $(JOBS)
+	@ctest --test-dir $(BUILD)-asan --output-on-failure -j $(JOBS)
+
+bench: deps
+	@$(CMAKE_CONFIGURE) -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DTALLIMO_BUILD_TESTS=OFF \
+	    -DTALLIMO_BUILD_BENCH=ON >/dev/null
+	@cmake --build $(BUILD)-bench -j $(JOBS)
+	@for b in $(BUILD)-bench/bench/bench_*; do echo "== $$b"; $$b --benchmark_repetitions=5 \
+	    --benchmark_report_aggregates_only=true || exit 1; done
+
+# Each fuzz target runs for FUZZ_SECONDS; crashes land in build-fuzz/ as crash-* files.
+fuzz: deps
+	@CXX=clang++ $(CMAKE_CONFIGURE) -B $(BUILD)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DTALLIMO_BUILD_TESTS=OFF -DTALLIMO_BUILD_FUZZ=ON >/dev/null
+	@cmake --build $(BUILD)-fuzz -j $(JOBS)
+	@for f in $(BUILD)-fuzz/fuzz/fuzz_*; do echo "== $$f ($(FUZZ_SECONDS) s)"; \
+	    mkdir -p $(BUILD)-fuzz/corpus/$$(basename $$f); \
+	    $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 -artifact_prefix=$(BUILD)-fuzz/ \
+	        $(BUILD)-fuzz/corpus/$$(basename $$f) 2>&1 | tail -n 12 || exit 1; done
+
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+clean:
+	@rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-bench $(BUILD)-fuzz
