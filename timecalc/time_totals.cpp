@@ -31,10 +31,12 @@ SecondCount SaturatingMultiply(SecondCount value, SecondCount weight) {
 // The number spelled by the field's ASCII digits, every other byte skipped; 0 when there are none.
 SecondCount DigitValue(std::string_view field) {
   SecondCount value = 0;
+  // Below this bound another digit cannot overflow, so the exact check is rarely needed.
+  constexpr SecondCount kRoomForADigit = (kMaxSeconds - 9) / 10;
   for (const char c : field) {
     if (!IsAsciiDigit(c)) continue;
     const int digit = c - '0';
-    if (value > (kMaxSeconds - digit) / 10) return kMaxSeconds;
+    if (value > kRoomForADigit && value > (kMaxSeconds - digit) / 10) return kMaxSeconds;
     value = value * 10 + digit;
   }
   return value;
