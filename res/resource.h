@@ -1,0 +1,27 @@
+// Resource numbers shared by the dialog templates, the string table, the icons and the code that
+// binds to them. The numbers are the ones the templates in this folder use; keep both in step.
+#pragma once
+
+namespace res {
+
+inline constexpr int kIddAboutBox = 100;
+inline constexpr int kIdsAboutBox = 101;
+inline constexpr int kIddTallimoDialog = 102;
+inline constexpr int kIdrMainFrame = 128;
+inline constexpr int kIdiAbout = 131;
+
+// Controls of the main dialog.
+inline constexpr int kIdcTimeEdit = 1000;
+inline constexpr int kIdcTotalAll = 1001;
+inline constexpr int kIdcTotalSel = 1002;
+inline constexpr int kIdcAboutButton = 1003;
+
+// Controls of the about box: OK keeps the standard command number, the address field reuses 1003.
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdcHomePage = 1003;
+
+// Command number of the about entry appended to the system menu (low four bits clear, below
+// 0xF000).
+inline constexpr int kIdmAboutBox = 0x0010;
+
+}  // namespace res
