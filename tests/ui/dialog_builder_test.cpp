@@ -1,0 +1,133 @@
+// Dialog units: the rounding Windows uses, the base units of the dialog font, and both dialogs
+// laid out control by control as their templates place them, with no text cut off.
+#include "ui/dialog_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <ostream>
+
+#include "tests/ui/dialog_helpers.h"
+
+namespace {
+
+struct MulDivCase {
+  int number, numerator, denominator, result;
+};
+
+void PrintTo(const MulDivCase& c, std::ostream* out) {
+  *out << c.number << " * " << c.numerator << " / " << c.denominator;
+}
+
+class MulDivTest : public testing::TestWithParam<MulDivCase> {};
+
+TEST_P(MulDivTest, RoundsToNearestWithHalvesAwayFromZero) {
+  const MulDivCase& c = GetParam();
+  EXPECT_EQ(ui::MulDiv(c.number, c.numerator, c.denominator), c.result);
+}
+
+INSTANTIATE_TEST_SUITE_P(Products, MulDivTest,
+                         testing::Values(MulDivCase{0, 7, 4, 0}, MulDivCase{120, 7, 4, 210},
+                                         MulDivCase{35, 7, 4, 61}, MulDivCase{178, 7, 4, 312},
+                                         MulDivCase{9, 13, 8, 15}, MulDivCase{5, 13, 8, 8},
+                                         MulDivCase{2, 1, 4, 1}, MulDivCase{-2, 1, 4, -1},
+                                         MulDivCase{-5, 7, 4, -9}));
+
+// The stand-in for the template font is what the whole layout rests on.
+TEST(DialogFontTest, StandsInWithIpaPGothicAtNinePoints) {
+  const QFont font = ui::DialogFont(QStringLiteral("ＭＳ Ｐゴシック"), 9);
+  const QFontInfo info(font);
+  EXPECT_EQ(info.family(), QStringLiteral("IPAPGothic"));
+  EXPECT_EQ(info.pixelSize(), 12);  // 9 points at 96 dots per inch
+  const ui::BaseUnits units = ui::MeasureBaseUnits(font);
+  EXPECT_EQ(units.x, 7);
+  EXPECT_EQ(units.y, 13);
+}
+
+QWidget* LabelWithText(const QWidget& dialog, const char* text) {
+  for (QLabel* label : dialog.findChildren<QLabel*>()) {
+    if (label->text() == QString::fromUtf8(text)) return label;
+  }
+  return nullptr;
+}
+
+// Rectangles in pixels for base units 7 x 13: x and width * 7 / 4, y and height * 13 / 8.
+TEST_F(MainDialogTest, ControlsSitWhereTheTemplatePutsThem) {
+  EXPECT_EQ(dialog_->size(), QSize(348, 145));                   // 199 x 89
+  EXPECT_EQ(edit_->geometry(), QRect(9, 8, 210, 124));           // 5, 5, 120, 76
+  EXPECT_EQ(totalAll_->geometry(), QRect(236, 33, 63, 13));      // 135, 20, 36, 8
+  EXPECT_EQ(totalSel_->geometry(), QRect(236, 73, 68, 13));      // 135, 45, 39, 8
+  EXPECT_EQ(aboutButton_->geometry(), QRect(280, 128, 63, 15));  // 160, 79, 36, 9
+  const struct {
+    const char* text;
+    QRect pixels;
+  } captions[] = {
+      {"全合計時間", QRect(228, 16, 61, 13)},                 // 130, 10, 35, 8
+      {"選択範囲合計時間", QRect(228, 57, 98, 13)},           // 130, 35, 56, 8
+      {"←ここに\"1:05.08\"という", QRect(219, 98, 119, 13)},  // 125, 60, 68, 8
+      {"ように入力して下さい", QRect(228, 114, 107, 13)},     // 130, 70, 61, 8
+  };
+  for (const auto& caption : captions) {
+    QWidget* label = LabelWithText(*dialog_, caption.text);
+    ASSERT_NE(label, nullptr) << caption.text;
+    EXPECT_EQ(label->geometry(), caption.pixels) << caption.text;
+  }
+}
+
+TEST_F(MainDialogTest, AboutBoxControlsSitWhereTheTemplatePutsThem) {
+  aboutButton_->click();
+  CAboutDlg* about = VisibleAboutBox();
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(about->size(), QSize(380, 89));  // 217 x 55
+  auto* homePage = about->findChild<QLineEdit*>(QStringLiteral("homePage"));
+  ASSERT_NE(homePage, nullptr);
+  EXPECT_EQ(homePage->geometry(), QRect(224, 60, 144, 20));  // 128, 37, 82, 12
+  auto* ok = about->findChild<QPushButton*>();
+  ASSERT_NE(ok, nullptr);
+  EXPECT_EQ(ok->geometry(), QRect(312, 11, 56, 23));  // 178, 7, 32, 14
+  const struct {
+    const char* text;
+    QRect pixels;
+  } statics[] = {
+      {"Tallimo Version 1.06", QRect(70, 16, 208, 13)},             // 40, 10, 119, 8
+      {"(C) 2026 The Tallimo developers", QRect(70, 41, 208, 13)},  // 40, 25, 119, 8
+      {"HomePage to:", QRect(149, 65, 72, 13)},                     // 85, 40, 41, 8
+  };
+  for (const auto& item : statics) {
+    QWidget* label = LabelWithText(*about, item.text);
+    ASSERT_NE(label, nullptr) << item.text;
+    EXPECT_EQ(label->geometry(), item.pixels) << item.text;
+  }
+  // An icon control takes the size of its icon, as on Windows: 32 x 32 at 11, 17.
+  QLabel* icon = nullptr;
+  for (QLabel* label : about->findChildren<QLabel*>()) {
+    if (!label->pixmap().isNull()) icon = label;
+  }
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(icon->geometry(), QRect(19, 28, 32, 32));
+}
+
+void ExpectNoTextCutOff(const QWidget& dialog) {
+  for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+    const QFontMetrics metrics(label->font());
+    EXPECT_LE(metrics.horizontalAdvance(label->text()), label->width())
+        << label->text().toStdString();
+    EXPECT_LE(metrics.height(), label->height()) << label->text().toStdString();
+  }
+  for (const QPushButton* button : dialog.findChildren<QPushButton*>()) {
+    EXPECT_LT(QFontMetrics(button->font()).horizontalAdvance(button->text()), button->width());
+  }
+}
+
+TEST_F(MainDialogTest, NoTextIsCutOff) {
+  ExpectNoTextCutOff(*dialog_);
+  aboutButton_->click();
+  ASSERT_NE(VisibleAboutBox(), nullptr);
+  ExpectNoTextCutOff(*VisibleAboutBox());
+}
+
+}  // namespace

@@ -1,0 +1,60 @@
+// A main dialog on screen with its controls found the way an outside check finds them: by
+// object name.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextCursor>
+#include <memory>
+
+#include "ui/about_dlg.h"
+#include "ui/tallimo_dlg.h"
+
+class MainDialogTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    dialog_ = std::make_unique<CTallimoDlg>();
+    dialog_->show();
+    dialog_->activateWindow();
+    ASSERT_TRUE(WaitUntilActive(dialog_.get()));
+    edit_ = dialog_->findChild<QPlainTextEdit*>(QStringLiteral("timeEdit"));
+    totalAll_ = dialog_->findChild<QLabel*>(QStringLiteral("totalAll"));
+    totalSel_ = dialog_->findChild<QLabel*>(QStringLiteral("totalSel"));
+    aboutButton_ = dialog_->findChild<QPushButton*>(QStringLiteral("aboutButton"));
+    ASSERT_TRUE(edit_ && totalAll_ && totalSel_ && aboutButton_);
+  }
+
+  void Select(qsizetype start, qsizetype end) {
+    QTextCursor cursor = edit_->textCursor();
+    cursor.setPosition(start);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    edit_->setTextCursor(cursor);
+  }
+
+  void MoveCaret(qsizetype position) { Select(position, position); }
+
+  // The about box the dialog has on show, if any.
+  CAboutDlg* VisibleAboutBox() const {
+    for (CAboutDlg* about : dialog_->findChildren<CAboutDlg*>()) {
+      if (about->isVisible()) return about;
+    }
+    return nullptr;
+  }
+
+  // The window system activates a newly shown window a little later; a transient window counts
+  // as active for QWindow before it really has the focus, so wait for the focus itself.
+  static bool WaitUntilActive(QWidget* window) {
+    return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
+  }
+
+  std::unique_ptr<CTallimoDlg> dialog_;
+  QPlainTextEdit* edit_ = nullptr;
+  QLabel* totalAll_ = nullptr;
+  QLabel* totalSel_ = nullptr;
+  QPushButton* aboutButton_ = nullptr;
+};

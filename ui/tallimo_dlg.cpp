@@ -1,0 +1,129 @@
+// The main dialog, built from template 102.
+#include "ui/tallimo_dlg.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCursor>
+
+#include "res/resource.h"
+#include "timecalc/time_totals.h"
+#include "ui/about_dlg.h"
+#include "ui/dialog_builder.h"
+#include "ui/window_ops.h"
+
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
+CTallimoDlg::CTallimoDlg(QWidget* parent)
+    : QDialog(parent), m_hIcon(ui::LoadIconGroup(res::kIdrMainFrame)) {
+  DoDataExchange(ui::BuildDialog(*this, ui::LoadDialogTemplate(res::kIddTallimoDialog)));
+  ConnectSignals();
+  OnInitDialog();
+}
+
+void CTallimoDlg::DoDataExchange(const ui::BuiltDialog& built) {
+  m_totalSel = qobject_cast<QLabel*>(built.Control(res::kIdcTotalSel));
+  m_totalAll = qobject_cast<QLabel*>(built.Control(res::kIdcTotalAll));
+  m_timeEdit = qobject_cast<QPlainTextEdit*>(built.Control(res::kIdcTimeEdit));
+  m_aboutButton = qobject_cast<QPushButton*>(built.Control(res::kIdcAboutButton));
+  m_totalSel->setObjectName(QStringLiteral("totalSel"));
+  m_totalAll->setObjectName(QStringLiteral("totalAll"));
+  m_timeEdit->setObjectName(QStringLiteral("timeEdit"));
+  m_aboutButton->setObjectName(QStringLiteral("aboutButton"));
+}
+
+void CTallimoDlg::ConnectSignals() {
+  connect(m_timeEdit, &QPlainTextEdit::textChanged, this, &CTallimoDlg::RecalcTotals);
+  // Qt reports every change of a selection, so nothing has to poll for it.
+  connect(m_timeEdit, &QPlainTextEdit::selectionChanged, this, &CTallimoDlg::OnSelectionChanged);
+  connect(m_aboutButton, &QPushButton::clicked, this, &CTallimoDlg::OnAboutButton);
+}
+
+void CTallimoDlg::OnInitDialog() {
+  const QString aboutEntry = ui::LoadString(res::kIdsAboutBox);
+  if (!aboutEntry.isEmpty()) AppendSystemMenuEntry(aboutEntry);
+
+  // The program carries no help text; the about box is the one thing Help can show.
+  auto* help = new QAction(this);
+  help->setShortcut(QKeySequence::HelpContents);
+  connect(help, &QAction::triggered, this, &CTallimoDlg::OnAboutButton);
+  addAction(help);
+
+  setWindowIcon(m_hIcon);
+}
+
+#ifdef Q_OS_WIN
+
+void CTallimoDlg::AppendSystemMenuEntry(const QString& text) {
+  const HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, res::kIdmAboutBox, reinterpret_cast<LPCWSTR>(text.utf16()));
+}
+
+bool CTallimoDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+  const auto* msg = static_cast<const MSG*>(message);
+  if (eventType == "windows_generic_MSG" && msg->message == WM_SYSCOMMAND &&
+      OnSysCommand(static_cast<int>(msg->wParam))) {
+    *result = 0;
+    return true;
+  }
+  return QDialog::nativeEvent(eventType, message, result);
+}
+
+#else
+
+void CTallimoDlg::AppendSystemMenuEntry(const QString& text) {
+  m_sysMenu = new QMenu(this);
+  m_sysMenu->setObjectName(QStringLiteral("systemMenu"));
+  QAction* about = m_sysMenu->addAction(text);
+  connect(about, &QAction::triggered, this, [this] { OnSysCommand(res::kIdmAboutBox); });
+}
+
+// Right clicks on the edit box open its own menu; everywhere else in the dialog they land here.
+void CTallimoDlg::contextMenuEvent(QContextMenuEvent* event) {
+  if (!m_sysMenu) {
+    QDialog::contextMenuEvent(event);
+    return;
+  }
+  m_sysMenu->popup(event->globalPos());
+}
+
+#endif
+
+bool CTallimoDlg::OnSysCommand(int id) {
+  // The low four bits of a system command are the window system's own.
+  if ((id & 0xFFF0) != res::kIdmAboutBox) return false;
+  OnAboutButton();
+  return true;
+}
+
+void CTallimoDlg::OnSelectionChanged() {
+  const QTextCursor cursor = m_timeEdit->textCursor();
+  // Clicking somewhere leaves the selection total as it was.
+  if (!cursor.hasSelection()) return;
+  if (cursor.selectionStart() == m_calcSelStart && cursor.selectionEnd() == m_calcSelEnd) return;
+  RecalcTotals();
+}
+
+void CTallimoDlg::OnAboutButton() {
+  auto* about = new CAboutDlg(this);
+  about->setAttribute(Qt::WA_DeleteOnClose);
+  about->open();
+}
+
+void CTallimoDlg::RecalcTotals() {
+  const QString text = m_timeEdit->toPlainText();
+  const QTextCursor cursor = m_timeEdit->textCursor();
+  m_calcSelStart = cursor.selectionStart();
+  m_calcSelEnd = cursor.selectionEnd();
+  const timecalc::Totals totals =
+      timecalc::ComputeTotals(ui::ToCrLfUtf8(text), ui::ToCrLfUtf8Offset(text, m_calcSelStart),
+                              ui::ToCrLfUtf8Offset(text, m_calcSelEnd));
+  m_totalAll->setText(QString::fromStdString(timecalc::FormatSeconds(totals.all)));
+  m_totalSel->setText(QString::fromStdString(timecalc::FormatSeconds(totals.selection)));
+}

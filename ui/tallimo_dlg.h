@@ -1,0 +1,55 @@
+// The main dialog: the time list on the left, the total of every line and the total of the
+// selection on the right, both kept current on every change of the text and of the selection.
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+#include <QtGlobal>
+
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace ui {
+struct BuiltDialog;
+}
+
+class CTallimoDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit CTallimoDlg(QWidget* parent = nullptr);
+
+ protected:
+#ifdef Q_OS_WIN
+  bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#else
+  void contextMenuEvent(QContextMenuEvent* event) override;
+#endif
+
+ private:
+  void DoDataExchange(const ui::BuiltDialog& built);
+  void ConnectSignals();
+  void OnInitDialog();
+  void AppendSystemMenuEntry(const QString& text);
+
+  bool OnSysCommand(int id);
+  void OnSelectionChanged();
+  void OnAboutButton();
+  void RecalcTotals();
+
+  QLabel* m_totalSel = nullptr;
+  QLabel* m_totalAll = nullptr;
+  QPlainTextEdit* m_timeEdit = nullptr;
+  QPushButton* m_aboutButton = nullptr;
+  QIcon m_hIcon;
+#ifndef Q_OS_WIN
+  // Stands in for the system menu, which X11 and Wayland window managers do not let us extend.
+  QMenu* m_sysMenu = nullptr;
+#endif
+
+  // The selection (edit positions) that the totals on show were computed with.
+  qsizetype m_calcSelStart = 0;
+  qsizetype m_calcSelEnd = 0;
+};
