@@ -2,6 +2,7 @@
 #   make run    install what is missing, build, start Tallimo
 #   make test   install what is missing, build, run every test
 #   make bench | fuzz | sanitize | install PREFIX=...
+#   make screenshots   render both dialogs to docs/*.png;  make icons   redraw res/icons/*.png
 
 BUILD        ?= build
 BUILD_TYPE   ?= RelWithDebInfo
@@ -15,7 +16,7 @@ CMAKE_CONFIGURE = cmake -S . -G Ninja -Wno-dev
 SHELL       := /bin/bash
 .SHELLFLAGS := -eo pipefail -c
 
-.PHONY: all deps build run test bench fuzz sanitize install clean
+.PHONY: all deps build run test bench fuzz sanitize install clean screenshots icons
 
 all: build
 
@@ -29,9 +30,24 @@ build: deps
 test: build
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-run: build
-	@echo "The Tallimo window is not part of this build yet; only the tests can be run (make test)." >&2
-	@exit 1
+# Checked before building, so that a machine without a display learns at once what to do.
+run:
+	@if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
+	  echo "make run: no display to show the Tallimo window on (neither DISPLAY nor WAYLAND_DISPLAY is set)." >&2; \
+	  echo "To try it without one, run it on a virtual X server: xvfb-run make run" >&2; \
+	  exit 1; \
+	fi
+	@$(MAKE) --no-print-directory build
+	@$(BUILD)/ui/tallimo
+
+screenshots: build
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/ui/tallimo_screenshots docs
+
+# Builds only the drawing program: the rest of the build needs the icons it draws.
+icons: deps
+	@$(CMAKE_CONFIGURE) -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DTALLIMO_WERROR=$(WERROR) >/dev/null
+	@cmake --build $(BUILD) --target tallimo_draw_icons
+	@$(BUILD)/ui/tallimo_draw_icons res/icons
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
@@ -46,6 +62,7 @@ bench: deps
 	@cmake --build $(BUILD)-bench -j $(JOBS)
 	@for b in $(BUILD)-bench/bench/bench_*; do echo "== $$b"; $$b --benchmark_repetitions=5 \
 	    --benchmark_report_aggregates_only=true || exit 1; done
+	@echo "== bench/window-figures.sh"; xvfb-run -a bench/window-figures.sh $(BUILD)-bench/ui/tallimo
 
 # Each fuzz target runs for FUZZ_SECONDS; crashes land in build-fuzz/ as crash-* files.
 fuzz: deps
