@@ -1,0 +1,138 @@
+// The dialog on a list of about 1 MiB: one keystroke, and one change of the selection, from the
+// key press or selection reaching the edit box to both totals showing their new values and the
+// dialog repainted; and the text bridge alone. Runs on Qt's offscreen platform.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTextCursor>
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <string_view>
+#include <vector>
+
+#include "ui/tallimo_app.h"
+#include "ui/tallimo_dlg.h"
+#include "ui/window_ops.h"
+
+namespace {
+
+constexpr qsizetype kListBytes = 1 << 20;
+
+void EnsureApplication() {
+  static int argc = 1;
+  static char name[] = "bench_dialog";
+  static char* argv[] = {name, nullptr};
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static CTallimoApp app(argc, argv);
+}
+
+// Typed and dropped lines mixed, about 1 MiB once each line break is CR LF.
+QString MebibyteList() {
+  constexpr std::array<std::string_view, 6> kLines = {
+      "0:03.25[track 01.wav]", "1:05.08", "0:04.12[intro take 3.wav]", "12:30.00", "0:00.45",
+      "2:15.30[session.wav]"};
+  QString list;
+  qsizetype bytes = 0;
+  for (std::size_t i = 0; bytes < kListBytes; ++i) {
+    const std::string_view line = kLines[i % kLines.size()];
+    if (!list.isEmpty()) list += QLatin1Char('\n');
+    list += QLatin1String(line.data(), static_cast<qsizetype>(line.size()));
+    bytes += static_cast<qsizetype>(line.size()) + 2;
+  }
+  return list;
+}
+
+// Needs the application object to exist already.
+// Google Benchmark reports means of repetitions; a frame budget is about single events, so each
+// one is timed too and the median and the slowest are reported as counters.
+class EventTimes {
+ public:
+  void Start() { start_ = std::chrono::steady_clock::now(); }
+  void Stop() {
+    times_.push_back(
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_)
+            .count());
+  }
+  void Report(benchmark::State& state) {
+    if (times_.empty()) return;
+    std::sort(times_.begin(), times_.end());
+    state.counters["median_ms"] = times_[times_.size() / 2];
+    state.counters["max_ms"] = times_.back();
+  }
+
+ private:
+  std::chrono::steady_clock::time_point start_;
+  std::vector<double> times_;
+};
+
+struct ShownDialog {
+  ShownDialog() {
+    dialog.show();
+    edit = dialog.findChild<QPlainTextEdit*>(QStringLiteral("timeEdit"));
+    totalAll = dialog.findChild<QLabel*>(QStringLiteral("totalAll"));
+    edit->setPlainText(MebibyteList());
+    edit->moveCursor(QTextCursor::End);
+    QApplication::processEvents();
+  }
+
+  CTallimoDlg dialog;
+  QPlainTextEdit* edit = nullptr;
+  QLabel* totalAll = nullptr;
+};
+
+// Alternately types a digit at the end of the list and deletes it again, so the list keeps its
+// size and every keystroke changes the total.
+void BM_KeystrokeOnMebibyteList(benchmark::State& state) {
+  EnsureApplication();
+  ShownDialog shown;
+  const QString before = shown.totalAll->text();
+  EventTimes times;
+  bool typeDigit = true;
+  for (auto _ : state) {
+    times.Start();
+    QTest::keyClick(shown.edit, typeDigit ? Qt::Key_7 : Qt::Key_Backspace);
+    shown.dialog.repaint();
+    times.Stop();
+    typeDigit = !typeDigit;
+  }
+  times.Report(state);
+  if (typeDigit && shown.totalAll->text() != before) state.SkipWithError("total drifted");
+}
+
+// Alternates between selecting the last line and the last two lines.
+void BM_SelectionChangeOnMebibyteList(benchmark::State& state) {
+  EnsureApplication();
+  ShownDialog shown;
+  const qsizetype end = shown.edit->toPlainText().size();
+  EventTimes times;
+  bool oneLine = true;
+  for (auto _ : state) {
+    times.Start();
+    QTextCursor cursor = shown.edit->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.movePosition(QTextCursor::PreviousBlock, QTextCursor::KeepAnchor, oneLine ? 0 : 1);
+    cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
+    shown.edit->setTextCursor(cursor);
+    shown.dialog.repaint();
+    times.Stop();
+    oneLine = !oneLine;
+  }
+  times.Report(state);
+  state.counters["characters"] = static_cast<double>(end);
+}
+
+void BM_ToCrLfUtf8OnMebibyteList(benchmark::State& state) {
+  const QString list = MebibyteList();
+  for (auto _ : state) benchmark::DoNotOptimize(ui::ToCrLfUtf8(list));
+  state.SetBytesProcessed(state.iterations() * kListBytes);
+}
+
+BENCHMARK(BM_KeystrokeOnMebibyteList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SelectionChangeOnMebibyteList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ToCrLfUtf8OnMebibyteList)->Unit(benchmark::kMillisecond);
+
+}  // namespace
