@@ -135,4 +135,18 @@ TEST_F(WaveFileTest, GivesZeroForFifoWithoutWaitingForAWriter) {
   EXPECT_EQ(seconds.get(), 0);
 }
 
+// Whatever feeds a pipe named like a WAV file meant its bytes for someone else.
+TEST_F(WaveFileTest, LeavesDataInAPipeUnread) {
+  const fs::path path = dir_ / "x.wav";
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  const int pipe = ::open(path.c_str(), O_RDWR | O_NONBLOCK);  // both ends, so the bytes stay
+  ASSERT_GE(pipe, 0);
+  const Bytes header = Header({Fmt(1, 1, 8)}, 0);
+  ASSERT_EQ(::write(pipe, header.data(), header.size()), static_cast<ssize_t>(header.size()));
+  EXPECT_EQ(wave::GetWaveSeconds(path), 0);
+  Bytes left(header.size() + 1);
+  EXPECT_EQ(::read(pipe, left.data(), left.size()), static_cast<ssize_t>(header.size()));
+  ::close(pipe);
+}
+
 }  // namespace
