@@ -20,8 +20,9 @@ inline void PutLE(Bytes& out, std::uint64_t value, int width) {
   for (int i = 0; i < width; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
+// Byte by byte: g++ 12 at -O3 misreads a range insert into an empty vector as an overflow.
 inline void PutText(Bytes& out, std::string_view text) {
-  out.insert(out.end(), text.begin(), text.end());
+  for (const char c : text) out.push_back(static_cast<std::uint8_t>(c));
 }
 
 // A chunk as RIFF lays it out: id, size field, body, and a pad byte after an odd-sized body.
