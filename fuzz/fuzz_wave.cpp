@@ -4,17 +4,32 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <span>
+#include <string_view>
+#include <vector>
 
 #include "wave/wave_duration.h"
 
+namespace {
+
+// Four-byte ids are hard to guess byte by byte, so the input may plant them: a control byte below
+// 250 puts `id` at twice its value, when the id fits in the block there.
+void Plant(std::vector<std::uint8_t>& block, std::uint8_t control, std::string_view id) {
+  const std::size_t at = 2 * std::size_t{control};
+  if (control < 250 && at + id.size() <= block.size()) std::copy(id.begin(), id.end(), &block[at]);
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  // The first eight bytes choose the file length, any value a caller could pass; the rest is the
-  // header block.
+  // Eight bytes choose the file length, any value a caller could pass, and two bytes where to plant
+  // "fmt " and "data"; the rest is the header block.
   std::int64_t file_length = 0;
-  if (size < sizeof file_length) return 0;
+  constexpr std::size_t kControlBytes = sizeof file_length + 2;
+  if (size < kControlBytes) return 0;
   std::memcpy(&file_length, data, sizeof file_length);
-  const std::span<const std::uint8_t> block(data + sizeof file_length, size - sizeof file_length);
+  std::vector<std::uint8_t> block(data + kControlBytes, data + size);
+  Plant(block, data[8], "fmt ");
+  Plant(block, data[9], "data");
 
   const wave::WaveHeader header = wave::ReadWaveHeader(block);
   // "data" must lie wholly within the first kHeaderBytes, and the id and size field are skipped.
