@@ -15,16 +15,12 @@ using wave_test::Bytes;
 using wave_test::Chunk;
 using wave_test::Fmt;
 using wave_test::Header;
+using wave_test::Prefix;
 
 // `bytes` with `text` written at `at`, zero-filled up to there.
 Bytes With(Bytes bytes, std::size_t at, std::string_view text) {
   bytes.resize(std::max(bytes.size(), at + text.size()));
   std::copy(text.begin(), text.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
-  return bytes;
-}
-
-Bytes Prefix(Bytes bytes, std::size_t length) {
-  bytes.resize(length);
   return bytes;
 }
 

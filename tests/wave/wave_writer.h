@@ -68,6 +68,12 @@ inline Bytes Header(std::initializer_list<Bytes> chunks, std::uint64_t data_byte
   return out;
 }
 
+// The first `length` bytes, as a file cut off there would hold them.
+inline Bytes Prefix(Bytes bytes, std::size_t length) {
+  bytes.resize(length);
+  return bytes;
+}
+
 // Writes `header` and extends the file with `data_bytes` of silence; the extension is sparse, so
 // fixtures of several gigabytes cost no disk space.
 inline void WriteWave(const std::filesystem::path& path, const Bytes& header,
