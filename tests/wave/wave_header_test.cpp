@@ -2,6 +2,8 @@
 // which bytes count, and that no header can make the arithmetic overflow or go negative.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <string_view>
