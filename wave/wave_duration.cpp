@@ -1,0 +1,171 @@
+// Reads the play length of a WAV file with one open, one read of at most kHeaderBytes, one size
+// query and one close, since a drop of many files must not keep the window waiting.
+#include "wave/wave_duration.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <string_view>
+
+#ifdef _WIN32
+#include <fstream>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
+namespace wave {
+namespace {
+
+// Where the canonical header keeps the format fields: a 12-byte RIFF/WAVE preamble, then the
+// "fmt " chunk's id and size field, then its body.
+constexpr std::size_t kFixedChannels = 22;
+constexpr std::size_t kFixedSampleRate = 24;
+constexpr std::size_t kFixedBitsPerSample = 34;
+
+// The same fields counted from a "fmt " id found elsewhere in the block.
+constexpr std::size_t kFmtChannels = 10;
+constexpr std::size_t kFmtSampleRate = 12;
+constexpr std::size_t kFmtBitsPerSample = 22;
+// Id, size field and the 16-byte body that every format chunk starts with.
+constexpr std::size_t kFmtChunkMinBytes = 8 + 16;
+
+// A chunk's id and size field come before its body.
+constexpr std::int64_t kChunkPreambleBytes = 8;
+
+// The widest fields give the largest byte rate, (65535 / 8) * 65535 * (2^32 - 1), which fits in
+// 64 bits, so the product in ByteRate cannot overflow whatever the header holds.
+static_assert((std::int64_t{0xFFFF} / 8) * 0xFFFF <=
+              std::numeric_limits<std::int64_t>::max() / 0xFFFFFFFF);
+
+// Little-endian unsigned field of `width` bytes; 0 when it does not lie wholly within the block.
+std::int64_t ReadLE(std::span<const std::uint8_t> block, std::size_t offset, std::size_t width) {
+  if (offset > block.size() || width > block.size() - offset) return 0;
+  std::int64_t value = 0;
+  for (std::size_t i = width; i-- > 0;) value = (value << 8) | block[offset + i];
+  return value;
+}
+
+std::int64_t ReadU16LE(std::span<const std::uint8_t> block, std::size_t offset) {
+  return ReadLE(block, offset, 2);
+}
+
+std::int64_t ReadU32LE(std::span<const std::uint8_t> block, std::size_t offset) {
+  return ReadLE(block, offset, 4);
+}
+
+// Start of the first occurrence of `id` lying wholly within the block; block.size() when none.
+std::size_t FindId(std::span<const std::uint8_t> block, std::string_view id) {
+  const auto match =
+      std::search(block.begin(), block.end(), id.begin(), id.end(),
+                  [](std::uint8_t byte, char wanted) { return byte == std::uint8_t(wanted); });
+  return static_cast<std::size_t>(match - block.begin());
+}
+
+// Bytes of sound per second. Bits per sample below a whole byte give 0, as 12 bits give 1 byte.
+std::int64_t ByteRate(const WaveHeader& header) {
+  return (header.bits_per_sample / 8) * header.channels * header.sample_rate;
+}
+
+}  // namespace
+
+std::int64_t FindDataChunk(std::span<const std::uint8_t> block) {
+  const std::size_t start = FindId(block, "data");
+  return start == block.size() ? 0 : static_cast<std::int64_t>(start) + kChunkPreambleBytes;
+}
+
+WaveHeader ReadWaveHeader(std::span<const std::uint8_t> block) {
+  block = block.first(std::min(block.size(), kHeaderBytes));
+  WaveHeader header{
+      .data_offset = FindDataChunk(block),
+      .channels = ReadU16LE(block, kFixedChannels),
+      .sample_rate = ReadU32LE(block, kFixedSampleRate),
+      .bits_per_sample = ReadU16LE(block, kFixedBitsPerSample),
+  };
+  if (ByteRate(header) > 0) return header;
+
+  // Audio editors, broadcast recorders and ffmpeg put a JUNK chunk before "fmt ", which moves the
+  // format fields off their canonical places. Any later "fmt " id would end later still, so only
+  // the first one can have a complete body within the block.
+  const std::size_t fmt = FindId(block, "fmt ");
+  if (fmt + kFmtChunkMinBytes <= block.size()) {
+    header.channels = ReadU16LE(block, fmt + kFmtChannels);
+    header.sample_rate = ReadU32LE(block, fmt + kFmtSampleRate);
+    header.bits_per_sample = ReadU16LE(block, fmt + kFmtBitsPerSample);
+  }
+  return header;
+}
+
+std::int64_t SecondsFromHeader(std::span<const std::uint8_t> block, std::int64_t file_length) {
+  const WaveHeader header = ReadWaveHeader(block);
+  const std::int64_t byte_rate = ByteRate(header);
+  // A "data" id at the very end of a short file points past it: no sound, not a negative amount.
+  if (byte_rate <= 0 || file_length <= header.data_offset) return 0;
+  return (file_length - header.data_offset) / byte_rate;
+}
+
+#ifdef _WIN32
+
+// Windows has no FIFOs among ordinary paths, so checking the type before opening is safe there.
+std::int64_t GetWaveSeconds(const std::filesystem::path& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return 0;
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return 0;
+  std::array<char, kHeaderBytes> block{};
+  file.read(block.data(), block.size());
+  const auto got = static_cast<std::size_t>(file.gcount());
+  file.clear();
+  file.seekg(0, std::ios::end);
+  const std::streamoff length = file.tellg();
+  if (length < 0) return 0;
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(block.data());
+  return SecondsFromHeader(std::span(bytes, got), length);
+}
+
+#else
+
+namespace {
+
+// Reads until `wanted` bytes are in or the file ends; a regular file nearly always delivers them
+// in one call, but a network file system may hand them over in parts.
+std::size_t ReadUpTo(int fd, std::uint8_t* buffer, std::size_t wanted) {
+  std::size_t got = 0;
+  while (got < wanted) {
+    const ssize_t n = ::read(fd, buffer + got, wanted - got);
+    if (n > 0) {
+      got += static_cast<std::size_t>(n);
+    } else if (n == 0 || errno != EINTR) {
+      break;
+    }
+  }
+  return got;
+}
+
+}  // namespace
+
+std::int64_t GetWaveSeconds(const std::filesystem::path& path) {
+  // Checking the type first and opening afterwards would leave a moment in which the file could be
+  // swapped for a FIFO, whose open waits for a writer forever. O_NONBLOCK makes every open return
+  // at once, and fstat on the descriptor then tells what was really opened.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return 0;
+  std::int64_t seconds = 0;
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    std::array<std::uint8_t, kHeaderBytes> block{};
+    const auto wanted = static_cast<std::size_t>(
+        std::min<std::int64_t>(info.st_size, static_cast<std::int64_t>(kHeaderBytes)));
+    const std::size_t got = ReadUpTo(fd, block.data(), wanted);
+    seconds = SecondsFromHeader(std::span(block).first(got), info.st_size);
+  }
+  ::close(fd);
+  return seconds;
+}
+
+#endif
+
+}  // namespace wave
