@@ -22,14 +22,6 @@ namespace {
 
 constexpr qsizetype kListBytes = 1 << 20;
 
-void EnsureApplication() {
-  static int argc = 1;
-  static char name[] = "bench_dialog";
-  static char* argv[] = {name, nullptr};
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static CTallimoApp app(argc, argv);
-}
-
 // Typed and dropped lines mixed, about 1 MiB once each line break is CR LF.
 QString MebibyteList() {
   constexpr std::array<std::string_view, 6> kLines = {
@@ -87,7 +79,6 @@ struct ShownDialog {
 // Alternately types a digit at the end of the list and deletes it again, so the list keeps its
 // size and every keystroke changes the total.
 void BM_KeystrokeOnMebibyteList(benchmark::State& state) {
-  EnsureApplication();
   ShownDialog shown;
   const QString before = shown.totalAll->text();
   EventTimes times;
@@ -105,7 +96,6 @@ void BM_KeystrokeOnMebibyteList(benchmark::State& state) {
 
 // Alternates between selecting the last line and the last two lines.
 void BM_SelectionChangeOnMebibyteList(benchmark::State& state) {
-  EnsureApplication();
   ShownDialog shown;
   const qsizetype end = shown.edit->toPlainText().size();
   EventTimes times;
@@ -136,3 +126,13 @@ BENCHMARK(BM_SelectionChangeOnMebibyteList)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ToCrLfUtf8OnMebibyteList)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  CTallimoApp app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -37,16 +37,20 @@ idle_wakeups() {
   echo $(( $(switches "$1") - before ))
 }
 
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
 start_ms=()
 wakeups_caret=()
 wakeups_no_caret=()
 for _ in $(seq "$runs"); do
   t0=$(date +%s%N)
-  "$tallimo" &
+  "$tallimo" 2>"$log" &
   pid=$!
   if ! wait_visible; then
-    kill "$pid"
+    kill "$pid" 2>/dev/null || true
     echo "$0: the window did not appear" >&2
+    cat "$log" >&2
     exit 1
   fi
   t1=$(date +%s%N)
