@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QSet>
 #include <ostream>
-#include <vector>
 
 #include "res/resource.h"
 
@@ -17,15 +16,6 @@ TEST(ResourcesTest, StringTableHoldsTheAboutEntry) {
 }
 
 TEST(ResourcesTest, MissingStringIsEmpty) { EXPECT_TRUE(ui::LoadString(4242).isEmpty()); }
-
-TEST(ResourcesTest, MainDialogTemplateListsTheEditBeforeTheButton) {
-  const ui::DialogTemplate main = ui::LoadDialogTemplate(res::kIddTallimoDialog);
-  std::vector<int> tabStops;
-  for (const ui::ControlTemplate& control : main.controls) {
-    if (control.Has("tabStop")) tabStops.push_back(control.id);
-  }
-  EXPECT_EQ(tabStops, (std::vector<int>{res::kIdcTimeEdit, res::kIdcAboutButton}));
-}
 
 // The classic 16-colour palette; a fully transparent pixel plays the part of an icon's mask.
 bool IsVgaColour(QRgb pixel) {
@@ -66,7 +56,5 @@ INSTANTIATE_TEST_SUITE_P(Groups, IconGroupTest,
                          testing::Values(IconCase{res::kIdrMainFrame,
                                                   {QSize(16, 16), QSize(32, 32)}},
                                          IconCase{res::kIdiAbout, {QSize(32, 32)}}));
-
-TEST(ResourcesTest, MissingIconGroupIsNull) { EXPECT_TRUE(ui::LoadIconGroup(4242).isNull()); }
 
 }  // namespace

@@ -16,11 +16,6 @@
 
 namespace {
 
-TEST_F(MainDialogTest, TotalsStartAtZero) {
-  EXPECT_EQ(totalAll_->text(), QStringLiteral("0:00.00"));
-  EXPECT_EQ(totalSel_->text(), QStringLiteral("0:00.00"));
-}
-
 TEST_F(MainDialogTest, EveryKeystrokeUpdatesTheTotalOfTheList) {
   QTest::keyClicks(edit_, QStringLiteral("1:05"));
   EXPECT_EQ(totalAll_->text(), QStringLiteral("1:00.05"));  // no point yet: 05 are seconds
@@ -118,18 +113,34 @@ TEST_F(MainDialogTest, TotalsCoverEveryLineOfAListPast50000Bytes) {
   EXPECT_EQ(totalSel_->text(), QStringLiteral("1:00.00"));
 }
 
-class LineBreakKeyTest : public MainDialogTest, public testing::WithParamInterface<Qt::Key> {};
+struct LineBreakKey {
+  const char* name;
+  Qt::Key key;
+  Qt::KeyboardModifiers modifiers;
+};
 
-TEST_P(LineBreakKeyTest, InsertsALineBreakAndKeepsTheDialogOpen) {
+void PrintTo(const LineBreakKey& key, std::ostream* out) { *out << key.name; }
+
+class LineBreakKeyTest : public MainDialogTest, public testing::WithParamInterface<LineBreakKey> {};
+
+TEST_P(LineBreakKeyTest, StartsANewLineAndKeepsTheDialogOpen) {
   QTest::keyClicks(edit_, QStringLiteral("1:00.00"));
-  QTest::keyClick(edit_, GetParam());
+  QTest::keyClick(edit_, GetParam().key, GetParam().modifiers);
   QTest::keyClicks(edit_, QStringLiteral("0:30.00"));
   EXPECT_EQ(edit_->toPlainText(), QStringLiteral("1:00.00\n0:30.00"));
   EXPECT_EQ(totalAll_->text(), QStringLiteral("1:30.00"));
+  QTest::keyClick(edit_, Qt::Key_Home, Qt::ShiftModifier);
+  EXPECT_EQ(totalSel_->text(), QStringLiteral("0:30.00"));
   EXPECT_TRUE(dialog_->isVisible());
 }
 
-INSTANTIATE_TEST_SUITE_P(Keys, LineBreakKeyTest, testing::Values(Qt::Key_Return, Qt::Key_Enter));
+// Shift+Return makes a line break inside a paragraph; it must count as a line break all the same.
+INSTANTIATE_TEST_SUITE_P(
+    Keys, LineBreakKeyTest,
+    testing::Values(LineBreakKey{"Return", Qt::Key_Return, Qt::NoModifier},
+                    LineBreakKey{"KeypadEnter", Qt::Key_Enter, Qt::KeypadModifier},
+                    LineBreakKey{"ShiftReturn", Qt::Key_Return, Qt::ShiftModifier}),
+    [](const testing::TestParamInfo<LineBreakKey>& info) { return std::string(info.param.name); });
 
 TEST_F(MainDialogTest, EscapeEndsTheDialog) {
   QTest::keyClicks(edit_, QStringLiteral("1:00.00"));
