@@ -6,6 +6,8 @@
 CTallimoApp::CTallimoApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Tallimo"));
   setApplicationVersion(QStringLiteral(TALLIMO_VERSION));
+  // Lets Wayland compositors find the installed desktop entry and its icon.
+  setDesktopFileName(QStringLiteral("example.tallimo.Tallimo"));
 }
 
 bool CTallimoApp::InitInstance() {

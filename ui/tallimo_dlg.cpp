@@ -3,16 +3,20 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
+#include <QTextDocument>
 
 #include "res/resource.h"
 #include "timecalc/time_totals.h"
 #include "ui/about_dlg.h"
 #include "ui/dialog_builder.h"
+#include "ui/dropped_files.h"
 #include "ui/window_ops.h"
 
 #ifdef Q_OS_WIN
@@ -55,6 +59,10 @@ void CTallimoDlg::OnInitDialog() {
   addAction(help);
 
   setWindowIcon(m_hIcon);
+
+  setAcceptDrops(true);
+  // The edit box would paste a dropped file's URL as text; its drags of files come here instead.
+  m_timeEdit->viewport()->installEventFilter(this);
 }
 
 #ifdef Q_OS_WIN
@@ -108,6 +116,71 @@ void CTallimoDlg::OnSelectionChanged() {
   if (!cursor.hasSelection()) return;
   if (cursor.selectionStart() == m_calcSelStart && cursor.selectionEnd() == m_calcSelEnd) return;
   RecalcTotals();
+}
+
+bool CTallimoDlg::HandleFileDrag(QDropEvent* event) {
+  if (!event->mimeData()->hasUrls()) return false;
+  const QStringList paths = ui::LocalFilePaths(*event->mimeData());
+  // Copy, never move: a file manager deletes the source of a move once the drop is accepted.
+  if (paths.isEmpty() || !(event->possibleActions() & Qt::CopyAction)) {
+    event->ignore();
+    return true;
+  }
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+  if (event->type() == QEvent::Drop) OnDropFiles(paths);
+  return true;
+}
+
+void CTallimoDlg::dragEnterEvent(QDragEnterEvent* event) {
+  if (!HandleFileDrag(event)) event->ignore();
+}
+
+void CTallimoDlg::dragMoveEvent(QDragMoveEvent* event) {
+  if (!HandleFileDrag(event)) event->ignore();
+}
+
+void CTallimoDlg::dropEvent(QDropEvent* event) {
+  if (!HandleFileDrag(event)) event->ignore();
+}
+
+bool CTallimoDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_timeEdit->viewport()) {
+    switch (event->type()) {
+      case QEvent::DragEnter:
+      case QEvent::DragMove:
+      case QEvent::Drop:
+        return HandleFileDrag(static_cast<QDropEvent*>(event));
+      default:
+        break;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void CTallimoDlg::OnDropFiles(const QStringList& paths) {
+  QString lines;
+  {
+    // Thousands of files take a while to measure; say so instead of looking frozen.
+    const ui::WaitCursor busy;
+    for (const QString& path : paths) lines += ui::DroppedFileLine(path) + u'\n';
+  }
+  if (lines.isEmpty()) {
+    RecalcTotals();
+    return;
+  }
+  // A dropped line never continues the user's last line: that would glue two times together.
+  const QTextDocument* document = m_timeEdit->document();
+  const qsizetype last = document->characterCount() - 2;  // the document ends in a separator
+  if (last >= 0) {
+    const QChar c = document->characterAt(static_cast<int>(last));
+    if (c != QChar::ParagraphSeparator && c != QChar::LineSeparator) lines.prepend(u'\n');
+  }
+  // Moving the caret first clears any selection, so the recomputation that the insertion triggers
+  // already sees the empty selection. One insertion is one change and one undo step.
+  m_timeEdit->moveCursor(QTextCursor::End);
+  m_timeEdit->insertPlainText(lines);
+  m_timeEdit->ensureCursorVisible();
 }
 
 void CTallimoDlg::OnAboutButton() {

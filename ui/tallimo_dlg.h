@@ -21,7 +21,15 @@ class CTallimoDlg : public QDialog {
  public:
   explicit CTallimoDlg(QWidget* parent = nullptr);
 
+  // Appends one line per file, in the order given, as one edit of the list, and refreshes the
+  // totals once; the caret ends up after the new lines with nothing selected.
+  void OnDropFiles(const QStringList& paths);
+
  protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 #ifdef Q_OS_WIN
   bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 #else
@@ -33,6 +41,10 @@ class CTallimoDlg : public QDialog {
   void ConnectSignals();
   void OnInitDialog();
   void AppendSystemMenuEntry(const QString& text);
+
+  // Takes a drag that carries local files, wherever on the dialog it arrives. Returns whether the
+  // event was one of files; a drag of plain text is left to whoever else wants it.
+  bool HandleFileDrag(QDropEvent* event);
 
   bool OnSysCommand(int id);
   void OnSelectionChanged();

@@ -1,0 +1,197 @@
+// Dropping files on the dialog: one labelled line per file, WAV files with their play length, one
+// edit and one recomputation per drop, and drags of anything but local files left out.
+#include "ui/dropped_files.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <string>
+
+#include "tests/ui/dialog_helpers.h"
+#include "tests/wave/wave_writer.h"
+
+namespace {
+
+// WAV files whose byte rate is 1 (one 8-bit channel at 1 Hz), so that n bytes of sound last n s.
+class DropTest : public MainDialogTest {
+ protected:
+  QString Wave(const QString& name, int seconds) {
+    const QString path = dir_.filePath(name);
+    wave_test::WriteWave(QFile::encodeName(path).toStdString(),
+                         wave_test::Header({wave_test::Fmt(1, 1, 8)}, seconds), seconds);
+    return path;
+  }
+  QString File(const QString& name) {
+    const QString path = dir_.filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    return path;
+  }
+
+  QTemporaryDir dir_;
+};
+
+struct DropCase {
+  const char* name;
+  const char* listBefore;
+  const char* dropped;  // file name; ".wav" files last `seconds`
+  int seconds;
+  const char* listAfter;
+  const char* totalAll;
+};
+
+void PrintTo(const DropCase& c, std::ostream* out) { *out << c.name; }
+
+class DropCaseTest : public DropTest, public testing::WithParamInterface<DropCase> {};
+
+TEST_P(DropCaseTest, AddsOneLabelledLine) {
+  const DropCase& c = GetParam();
+  edit_->setPlainText(QString::fromUtf8(c.listBefore));
+  const QString name = QString::fromUtf8(c.dropped);
+  const QString path =
+      name.endsWith(u"wav", Qt::CaseInsensitive) ? Wave(name, c.seconds) : File(name);
+  dialog_->OnDropFiles({path});
+  EXPECT_EQ(edit_->toPlainText(), QString::fromUtf8(c.listAfter));
+  EXPECT_EQ(totalAll_->text(), QString::fromLatin1(c.totalAll));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Drops, DropCaseTest,
+    testing::Values(
+        DropCase{"TenSecondWave", "", "a.wav", 10, "0:00.10[a.wav]\n", "0:00.10"},
+        DropCase{"TextFile", "", "b.txt", 0, "0:00.00[b.txt]\n", "0:00.00"},
+        DropCase{"UpperCaseWaveAfterALine", "0:00.10[a.wav]\n", "c.WAV", 65,
+                 "0:00.10[a.wav]\n0:01.05[c.WAV]\n", "0:01.15"},
+        DropCase{"NameWithDigits", "", "track 01.wav", 205, "0:03.25[track 01.wav]\n", "0:03.25"},
+        DropCase{"NameEndingInWavWithoutPoint", "", "xwav", 7, "0:00.07[xwav]\n", "0:00.07"},
+        // The old behaviour glued the line on: 1:00.000:03.25[a.wav], read as 1:05.25.
+        DropCase{"ListWithoutFinalBreak", "1:00.00", "a.wav", 205, "1:00.00\n0:03.25[a.wav]\n",
+                 "1:03.25"},
+        DropCase{"ListEndingInEmptyLine", "1:00.00\n\n", "a.wav", 5, "1:00.00\n\n0:00.05[a.wav]\n",
+                 "1:00.05"},
+        DropCase{"JapaneseName", "", "\xe6\x9b\xb2.wav", 3, "0:00.03[\xe6\x9b\xb2.wav]\n",
+                 "0:00.03"},
+        DropCase{"LineBreakInName", "", "x\ny\r.wav", 4,
+                 "0:00.04[x\xef\xbf\xbdy\xef\xbf\xbd.wav]\n", "0:00.04"}),
+    [](const testing::TestParamInfo<DropCase>& info) { return std::string(info.param.name); });
+
+TEST_F(DropTest, SeveralFilesAreOneEditInDropOrder) {
+  edit_->setPlainText(QStringLiteral("1:00.00\n"));
+  const QStringList paths = {Wave("z.wav", 20), File("notes.txt"), Wave("a.wav", 3)};
+  QSignalSpy changes(edit_, &QPlainTextEdit::textChanged);
+  dialog_->OnDropFiles(paths);
+  EXPECT_EQ(changes.count(), 1) << "the text must change, and the totals follow, once per drop";
+  EXPECT_EQ(edit_->toPlainText(),
+            QStringLiteral("1:00.00\n0:00.20[z.wav]\n0:00.00[notes.txt]\n0:00.03[a.wav]\n"));
+  EXPECT_EQ(totalAll_->text(), QStringLiteral("1:00.23"));
+
+  edit_->undo();
+  EXPECT_EQ(edit_->toPlainText(), QStringLiteral("1:00.00\n")) << "one undo removes the drop";
+  EXPECT_EQ(totalAll_->text(), QStringLiteral("1:00.00"));
+}
+
+TEST_F(DropTest, LeavesNothingSelectedAndTheCaretAfterTheNewLines) {
+  edit_->setPlainText(QStringLiteral("1:05.08\n0:42.30"));
+  Select(0, 7);
+  ASSERT_EQ(totalSel_->text(), QStringLiteral("1:05.08"));
+  dialog_->OnDropFiles({Wave("a.wav", 1)});
+  EXPECT_FALSE(edit_->textCursor().hasSelection());
+  EXPECT_EQ(edit_->textCursor().position(), edit_->toPlainText().size());
+  EXPECT_EQ(totalSel_->text(), QStringLiteral("0:00.00"));
+  EXPECT_EQ(totalAll_->text(), QStringLiteral("1:47.39"));
+}
+
+TEST_F(DropTest, ItemsThatCannotBeMeasuredStillAddAZeroLine) {
+  ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("folder.wav")));
+  dialog_->OnDropFiles({dir_.filePath(QStringLiteral("folder.wav")),
+                        dir_.filePath(QStringLiteral("vanished.wav")), dir_.path() + u'/'});
+  EXPECT_EQ(edit_->toPlainText(),
+            QStringLiteral("0:00.00[folder.wav]\n0:00.00[vanished.wav]\n0:00.00[]\n"));
+}
+
+TEST_F(DropTest, AnEmptyDropChangesNothingButRefreshesTheTotals) {
+  {
+    const QSignalBlocker quiet(edit_);  // leaves the totals stale
+    edit_->setPlainText(QStringLiteral("2:00.00"));
+  }
+  ASSERT_EQ(totalAll_->text(), QStringLiteral("0:00.00"));
+  dialog_->OnDropFiles({});
+  EXPECT_EQ(edit_->toPlainText(), QStringLiteral("2:00.00"));
+  EXPECT_EQ(totalAll_->text(), QStringLiteral("2:00.00"));
+}
+
+// Sends a drag of `data` into `target` and drops it there, as a file manager would.
+bool DragAndDrop(QWidget* target, const QMimeData& data, Qt::DropActions actions) {
+  const QPointF at(target->width() / 2.0, target->height() / 2.0);
+  QDragEnterEvent enter(at.toPoint(), actions, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &enter);
+  if (!enter.isAccepted()) return false;
+  QDropEvent drop(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &drop);
+  EXPECT_EQ(drop.dropAction(), Qt::CopyAction) << "a move would let the source delete its file";
+  return drop.isAccepted();
+}
+
+TEST_F(DropTest, FilesDraggedOntoTheEditBoxBecomeLinesNotUrlText) {
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(Wave("a.wav", 10)),
+                QUrl(QStringLiteral("https://tallimo.example/b.wav"))});
+  ASSERT_TRUE(DragAndDrop(edit_->viewport(), data, Qt::CopyAction | Qt::MoveAction));
+  EXPECT_EQ(edit_->toPlainText(), QStringLiteral("0:00.10[a.wav]\n"));
+  EXPECT_EQ(totalAll_->text(), QStringLiteral("0:00.10"));
+}
+
+TEST_F(DropTest, FilesDraggedOntoTheRestOfTheDialogBecomeLines) {
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(File("b.txt"))});
+  ASSERT_TRUE(DragAndDrop(dialog_.get(), data, Qt::CopyAction));
+  EXPECT_EQ(edit_->toPlainText(), QStringLiteral("0:00.00[b.txt]\n"));
+}
+
+TEST_F(DropTest, DragsWithoutLocalFilesAddNothing) {
+  QMimeData link;
+  link.setUrls({QUrl(QStringLiteral("https://tallimo.example/b.wav"))});
+  link.setText(QStringLiteral("https://tallimo.example/b.wav"));
+  EXPECT_FALSE(DragAndDrop(edit_->viewport(), link, Qt::CopyAction));
+  EXPECT_FALSE(DragAndDrop(dialog_.get(), link, Qt::CopyAction));
+
+  QMimeData onlyMove;
+  onlyMove.setUrls({QUrl::fromLocalFile(File("b.txt"))});
+  EXPECT_FALSE(DragAndDrop(dialog_.get(), onlyMove, Qt::MoveAction));
+  EXPECT_EQ(edit_->toPlainText(), QString());
+}
+
+TEST(DroppedFileName, IsThePartAfterTheLastSlashWithoutLineBreaks) {
+  const std::pair<const char16_t*, const char16_t*> cases[] = {
+      {u"/music/set 1/a.wav", u"a.wav"},
+      {u"a.wav", u"a.wav"},
+      {u"/media/usb/", u""},
+      {u"/", u""},
+      // A backslash is an ordinary character in names here.
+      {u"C:\\music\\b.txt", u"C:\\music\\b.txt"},
+      {u"/x/a\tb\u007f\u0085c\u2028d\u2029.wav", u"a\uFFFDb\uFFFD\uFFFDc\uFFFDd\uFFFD.wav"},
+      {u"/x/\U0001F3B5 \u66f2 01.wav", u"\U0001F3B5 \u66f2 01.wav"},
+  };
+  for (const auto& [path, name] : cases) {
+    EXPECT_EQ(ui::DroppedFileName(QString::fromUtf16(path)), QString::fromUtf16(name))
+        << QString::fromUtf16(path).toStdString();
+  }
+}
+
+TEST(LocalFilePaths, KeepsLocalFilesInDragOrderAndNothingElse) {
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QStringLiteral("/b/2.wav")),
+                QUrl(QStringLiteral("https://tallimo.example/x.wav")),
+                QUrl::fromLocalFile(QStringLiteral("/a/1 %.txt"))});
+  EXPECT_EQ(ui::LocalFilePaths(data),
+            QStringList({QStringLiteral("/b/2.wav"), QStringLiteral("/a/1 %.txt")}));
+  QMimeData text;
+  text.setText(QStringLiteral("/b/2.wav"));
+  EXPECT_TRUE(ui::LocalFilePaths(text).isEmpty());
+}
+
+}  // namespace
