@@ -194,9 +194,8 @@ void CTallimoDlg::RecalcTotals() {
   const QTextCursor cursor = m_timeEdit->textCursor();
   m_calcSelStart = cursor.selectionStart();
   m_calcSelEnd = cursor.selectionEnd();
-  const timecalc::Totals totals =
-      timecalc::ComputeTotals(ui::ToCrLfUtf8(text), ui::ToCrLfUtf8Offset(text, m_calcSelStart),
-                              ui::ToCrLfUtf8Offset(text, m_calcSelEnd));
+  const ui::CrLfUtf8Selection bytes = ui::ToCrLfUtf8(text, m_calcSelStart, m_calcSelEnd);
+  const timecalc::Totals totals = timecalc::ComputeTotals(bytes.bytes, bytes.start, bytes.end);
   m_totalAll->setText(QString::fromStdString(timecalc::FormatSeconds(totals.all)));
   m_totalSel->setText(QString::fromStdString(timecalc::FormatSeconds(totals.selection)));
 }

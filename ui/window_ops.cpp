@@ -26,14 +26,6 @@ Character DecodeAt(QStringView text, qsizetype i) {
   return Character{kReplacementCharacter, 1};
 }
 
-int EncodedLength(char32_t code) {
-  if (code == U'\n') return 2;  // CR LF
-  if (code < 0x80) return 1;
-  if (code < 0x800) return 2;
-  if (code < 0x10000) return 3;
-  return 4;
-}
-
 void AppendEncoded(std::string& out, char32_t code) {
   if (code == U'\n') {
     out += "\r\n";
@@ -56,28 +48,31 @@ void AppendEncoded(std::string& out, char32_t code) {
 
 }  // namespace
 
-std::string ToCrLfUtf8(QStringView text) {
-  std::string out;
+CrLfUtf8Selection ToCrLfUtf8(QStringView text, qsizetype selStart, qsizetype selEnd) {
+  const qsizetype start = std::clamp<qsizetype>(selStart, 0, text.size());
+  const qsizetype end = std::clamp<qsizetype>(selEnd, 0, text.size());
+  CrLfUtf8Selection result;
+  std::string& out = result.bytes;
   // Time lists are mostly ASCII with short lines: one byte per unit plus a CR every few units.
   out.reserve(static_cast<std::size_t>(text.size() + text.size() / 4));
   for (qsizetype i = 0; i < text.size();) {
     const Character character = DecodeAt(text, i);
+    // A position at a character, or inside a surrogate pair, maps to where the character starts.
+    const qsizetype next = i + character.units;
+    if (start >= i && start < next) result.start = static_cast<std::int64_t>(out.size());
+    if (end >= i && end < next) result.end = static_cast<std::int64_t>(out.size());
     AppendEncoded(out, character.code);
-    i += character.units;
+    i = next;
   }
-  return out;
+  if (start == text.size()) result.start = static_cast<std::int64_t>(out.size());
+  if (end == text.size()) result.end = static_cast<std::int64_t>(out.size());
+  return result;
 }
 
+std::string ToCrLfUtf8(QStringView text) { return ToCrLfUtf8(text, 0, 0).bytes; }
+
 std::int64_t ToCrLfUtf8Offset(QStringView text, qsizetype position) {
-  const qsizetype end = std::clamp<qsizetype>(position, 0, text.size());
-  std::int64_t offset = 0;
-  for (qsizetype i = 0; i < end;) {
-    const Character character = DecodeAt(text, i);
-    if (i + character.units > end) break;  // the position splits a surrogate pair
-    offset += EncodedLength(character.code);
-    i += character.units;
-  }
-  return offset;
+  return ToCrLfUtf8(text, position, position).start;
 }
 
 }  // namespace ui
