@@ -20,6 +20,7 @@
 #include "tests/wave/wave_writer.h"
 #include "ui/tallimo_app.h"
 #include "ui/tallimo_dlg.h"
+#include "timecalc/edit_text.h"
 #include "ui/window_ops.h"
 
 namespace {
@@ -119,9 +120,10 @@ void BM_SelectionChangeOnMebibyteList(benchmark::State& state) {
   state.counters["characters"] = static_cast<double>(end);
 }
 
-void BM_ToCrLfUtf8OnMebibyteList(benchmark::State& state) {
+void BM_ToListBytesOnMebibyteList(benchmark::State& state) {
   const QString list = MebibyteList();
-  for (auto _ : state) benchmark::DoNotOptimize(ui::ToCrLfUtf8(list));
+  for (auto _ : state) benchmark::DoNotOptimize(
+        timecalc::ToListBytes(ui::Utf16View(list), timecalc::LineBreak::kLf));
   state.SetBytesProcessed(state.iterations() * kListBytes);
 }
 
@@ -153,7 +155,7 @@ void BM_DropThousandWaveFiles(benchmark::State& state) {
 BENCHMARK(BM_DropThousandWaveFiles)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KeystrokeOnMebibyteList)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SelectionChangeOnMebibyteList)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ToCrLfUtf8OnMebibyteList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ToListBytesOnMebibyteList)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

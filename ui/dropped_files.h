@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <filesystem>
 
 class QMimeData;
 
@@ -13,14 +14,8 @@ namespace ui {
 // not files and are left out; plain text carries no files at all.
 QStringList LocalFilePaths(const QMimeData& data);
 
-// The label of a dropped file: the part of its path after the last separator (empty when the path
-// ends in one), with every control character and line or paragraph separator replaced by U+FFFD,
-// so that one file is always exactly one line.
-QString DroppedFileName(const QString& path);
-
-// The line a dropped file adds, without its line break: its play length when the path ends in
-// "wav" in any case, 0:00.00 otherwise, then its name in square brackets.
-QString DroppedFileLine(const QString& path);
+// The path as the file system names it: on Linux the bytes of the name, which need not be UTF-8.
+std::filesystem::path ToFilesystemPath(const QString& path);
 
 // Shows the wait cursor over the whole application for as long as it lives.
 class WaitCursor {

@@ -12,16 +12,15 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "media/play_length.h"
 #include "res/resource.h"
+#include "timecalc/dropped_lines.h"
+#include "timecalc/edit_text.h"
 #include "timecalc/time_totals.h"
 #include "ui/about_dlg.h"
 #include "ui/dialog_builder.h"
 #include "ui/dropped_files.h"
 #include "ui/window_ops.h"
-
-#ifdef Q_OS_WIN
-#include <qt_windows.h>
-#endif
 
 CTallimoDlg::CTallimoDlg(QWidget* parent)
     : QDialog(parent), m_hIcon(ui::LoadIconGroup(res::kIdrMainFrame)) {
@@ -65,26 +64,6 @@ void CTallimoDlg::OnInitDialog() {
   m_timeEdit->viewport()->installEventFilter(this);
 }
 
-#ifdef Q_OS_WIN
-
-void CTallimoDlg::AppendSystemMenuEntry(const QString& text) {
-  const HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
-  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(menu, MF_STRING, res::kIdmAboutBox, reinterpret_cast<LPCWSTR>(text.utf16()));
-}
-
-bool CTallimoDlg::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
-  const auto* msg = static_cast<const MSG*>(message);
-  if (eventType == "windows_generic_MSG" && msg->message == WM_SYSCOMMAND &&
-      OnSysCommand(static_cast<int>(msg->wParam))) {
-    *result = 0;
-    return true;
-  }
-  return QDialog::nativeEvent(eventType, message, result);
-}
-
-#else
-
 void CTallimoDlg::AppendSystemMenuEntry(const QString& text) {
   m_sysMenu = new QMenu(this);
   m_sysMenu->setObjectName(QStringLiteral("systemMenu"));
@@ -100,8 +79,6 @@ void CTallimoDlg::contextMenuEvent(QContextMenuEvent* event) {
   }
   m_sysMenu->popup(event->globalPos());
 }
-
-#endif
 
 bool CTallimoDlg::OnSysCommand(int id) {
   // The low four bits of a system command are the window system's own.
@@ -159,27 +136,35 @@ bool CTallimoDlg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CTallimoDlg::OnDropFiles(const QStringList& paths) {
-  QString lines;
+  std::vector<std::u16string> lines;
   {
     // Thousands of files take a while to measure; say so instead of looking frozen.
     const ui::WaitCursor busy;
-    for (const QString& path : paths) lines += ui::DroppedFileLine(path) + u'\n';
+    for (const QString& path : paths) {
+      lines.push_back(timecalc::DroppedFileLine(ui::Utf16View(path),
+                                                media::GetPlaySeconds(ui::ToFilesystemPath(path))));
+    }
   }
-  if (lines.isEmpty()) {
+  // The document ends in a separator of its own; the character before it ends the user's text,
+  // and the document keeps line breaks as paragraph or line separators.
+  const QTextDocument* document = m_timeEdit->document();
+  const int last = document->characterCount() - 2;
+  std::u16string listEnd;
+  if (last >= 0) {
+    const QChar c = document->characterAt(last);
+    const bool isBreak = c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
+    listEnd = isBreak ? u'\n' : c.unicode();
+  }
+  const QString text =
+      ui::FromUtf16(timecalc::AppendedDropText(listEnd, lines, timecalc::LineBreak::kLf));
+  if (text.isEmpty()) {
     RecalcTotals();
     return;
-  }
-  // A dropped line never continues the user's last line: that would glue two times together.
-  const QTextDocument* document = m_timeEdit->document();
-  const qsizetype last = document->characterCount() - 2;  // the document ends in a separator
-  if (last >= 0) {
-    const QChar c = document->characterAt(static_cast<int>(last));
-    if (c != QChar::ParagraphSeparator && c != QChar::LineSeparator) lines.prepend(u'\n');
   }
   // Moving the caret first clears any selection, so the recomputation that the insertion triggers
   // already sees the empty selection. One insertion is one change and one undo step.
   m_timeEdit->moveCursor(QTextCursor::End);
-  m_timeEdit->insertPlainText(lines);
+  m_timeEdit->insertPlainText(text);
   m_timeEdit->ensureCursorVisible();
 }
 
@@ -194,7 +179,8 @@ void CTallimoDlg::RecalcTotals() {
   const QTextCursor cursor = m_timeEdit->textCursor();
   m_calcSelStart = cursor.selectionStart();
   m_calcSelEnd = cursor.selectionEnd();
-  const ui::CrLfUtf8Selection bytes = ui::ToCrLfUtf8(text, m_calcSelStart, m_calcSelEnd);
+  const timecalc::EditBytes bytes = timecalc::ToListBytes(
+      ui::Utf16View(text), timecalc::LineBreak::kLf, m_calcSelStart, m_calcSelEnd);
   const timecalc::Totals totals = timecalc::ComputeTotals(bytes.bytes, bytes.start, bytes.end);
   m_totalAll->setText(QString::fromStdString(timecalc::FormatSeconds(totals.all)));
   m_totalSel->setText(QString::fromStdString(timecalc::FormatSeconds(totals.selection)));

@@ -30,11 +30,7 @@ class CTallimoDlg : public QDialog {
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
-#ifdef Q_OS_WIN
-  bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
-#else
   void contextMenuEvent(QContextMenuEvent* event) override;
-#endif
 
  private:
   void DoDataExchange(const ui::BuiltDialog& built);
@@ -56,10 +52,8 @@ class CTallimoDlg : public QDialog {
   QPlainTextEdit* m_timeEdit = nullptr;
   QPushButton* m_aboutButton = nullptr;
   QIcon m_hIcon;
-#ifndef Q_OS_WIN
   // Stands in for the system menu, which X11 and Wayland window managers do not let us extend.
   QMenu* m_sysMenu = nullptr;
-#endif
 
   // The selection (edit positions) that the totals on show were computed with.
   qsizetype m_calcSelStart = 0;

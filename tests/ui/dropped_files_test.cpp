@@ -165,23 +165,6 @@ TEST_F(DropTest, DragsWithoutLocalFilesAddNothing) {
   EXPECT_EQ(edit_->toPlainText(), QString());
 }
 
-TEST(DroppedFileName, IsThePartAfterTheLastSlashWithoutLineBreaks) {
-  const std::pair<const char16_t*, const char16_t*> cases[] = {
-      {u"/music/set 1/a.wav", u"a.wav"},
-      {u"a.wav", u"a.wav"},
-      {u"/media/usb/", u""},
-      {u"/", u""},
-      // A backslash is an ordinary character in names here.
-      {u"C:\\music\\b.txt", u"C:\\music\\b.txt"},
-      {u"/x/a\tb\u007f\u0085c\u2028d\u2029.wav", u"a\uFFFDb\uFFFD\uFFFDc\uFFFDd\uFFFD.wav"},
-      {u"/x/\U0001F3B5 \u66f2 01.wav", u"\U0001F3B5 \u66f2 01.wav"},
-  };
-  for (const auto& [path, name] : cases) {
-    EXPECT_EQ(ui::DroppedFileName(QString::fromUtf16(path)), QString::fromUtf16(name))
-        << QString::fromUtf16(path).toStdString();
-  }
-}
-
 TEST(LocalFilePaths, KeepsLocalFilesInDragOrderAndNothingElse) {
   QMimeData data;
   data.setUrls({QUrl::fromLocalFile(QStringLiteral("/b/2.wav")),
