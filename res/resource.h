@@ -1,5 +1,5 @@
 // Resource numbers shared by the dialog templates, the string table, the icons and the code that
-// binds to them. The numbers are the ones the templates in this folder use; keep both in step.
+// binds to them. The numbers are the ones tallimo.rc uses; keep both in step.
 #pragma once
 
 namespace res {

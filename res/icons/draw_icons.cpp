@@ -1,13 +1,18 @@
 // Draws Tallimo's icons into res/icons: group 128 (the program: a stopwatch with a plus badge, at
 // 32 and 16 pixels) and group 131 (the about box: a list of times added up). They are 16-colour
-// images in the classic VGA palette; fully transparent pixels stand in for an icon's mask.
+// images in the classic VGA palette; fully transparent pixels stand in for an icon's mask. Each
+// image is written as a PNG for the Qt shell and the desktop, and each group as a Windows .ico
+// file (4 bits per pixel with an AND mask) for the resource script.
 // Run `make icons` after changing a drawing.
 #include <QColor>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QString>
 #include <QVector>
+#include <cstdint>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -146,6 +151,91 @@ bool Save(const QImage& image, const QString& path) {
   return true;
 }
 
+void PutLE(QByteArray& out, std::uint32_t value, int width) {
+  for (int i = 0; i < width; ++i) out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// Rows of a Windows bitmap are padded to whole 32-bit words.
+int RowBytes(int width, int bitsPerPixel) { return (width * bitsPerPixel + 31) / 32 * 4; }
+
+// One image of an .ico file: a BITMAPINFOHEADER of twice the height (colour image and mask), the
+// 16-colour palette, the 4-bit colour image and the 1-bit AND mask, both bottom-up. Transparent
+// pixels are black in the colour image and set in the mask.
+QByteArray IcoImage(const QImage& image) {
+  const int size = image.width();
+  const QVector<QRgb>& palette = Palette();
+  const QImage indexed = image.convertToFormat(QImage::Format_Indexed8, palette,
+                                               Qt::ThresholdDither | Qt::AvoidDither);
+  constexpr int kVgaColours = 16;
+  QByteArray out;
+  PutLE(out, 40, 4);        // header size
+  PutLE(out, size, 4);      // width
+  PutLE(out, size * 2, 4);  // height of colour image and mask together
+  PutLE(out, 1, 2);         // planes
+  PutLE(out, 4, 2);         // bits per pixel
+  PutLE(out, 0, 4);         // no compression
+  PutLE(out, (RowBytes(size, 4) + RowBytes(size, 1)) * size, 4);
+  PutLE(out, 0, 4);  // horizontal and vertical resolution: unused for icons
+  PutLE(out, 0, 4);
+  PutLE(out, kVgaColours, 4);  // colours used
+  PutLE(out, 0, 4);            // all of them important
+  for (int i = 0; i < kVgaColours; ++i) {
+    const QRgb c = palette[i];
+    out.append(static_cast<char>(qBlue(c)));
+    out.append(static_cast<char>(qGreen(c)));
+    out.append(static_cast<char>(qRed(c)));
+    out.append('\0');
+  }
+  const auto transparent = [&](int x, int y) { return indexed.pixelIndex(x, y) >= kVgaColours; };
+  for (int y = size - 1; y >= 0; --y) {
+    QByteArray row(RowBytes(size, 4), '\0');
+    for (int x = 0; x < size; ++x) {
+      const int index = transparent(x, y) ? kBlack : indexed.pixelIndex(x, y);
+      row[x / 2] = static_cast<char>(row[x / 2] | (x % 2 == 0 ? index << 4 : index));
+    }
+    out += row;
+  }
+  for (int y = size - 1; y >= 0; --y) {
+    QByteArray row(RowBytes(size, 1), '\0');
+    for (int x = 0; x < size; ++x) {
+      if (transparent(x, y)) row[x / 8] = static_cast<char>(row[x / 8] | (0x80 >> (x % 8)));
+    }
+    out += row;
+  }
+  return out;
+}
+
+// An icon group as one .ico file: the directory, then each image.
+bool SaveIco(const std::vector<QImage>& images, const QString& path) {
+  constexpr int kDirectoryBytes = 6;
+  constexpr int kEntryBytes = 16;
+  QByteArray directory;
+  QByteArray data;
+  PutLE(directory, 0, 2);  // reserved
+  PutLE(directory, 1, 2);  // an icon, not a cursor
+  PutLE(directory, static_cast<std::uint32_t>(images.size()), 2);
+  std::uint32_t offset = kDirectoryBytes + kEntryBytes * static_cast<std::uint32_t>(images.size());
+  for (const QImage& image : images) {
+    const QByteArray bytes = IcoImage(image);
+    directory.append(static_cast<char>(image.width()));
+    directory.append(static_cast<char>(image.height()));
+    directory.append(static_cast<char>(16));  // colours in the palette
+    directory.append('\0');                   // reserved
+    PutLE(directory, 1, 2);                   // planes
+    PutLE(directory, 4, 2);                   // bits per pixel
+    PutLE(directory, static_cast<std::uint32_t>(bytes.size()), 4);
+    PutLE(directory, offset, 4);
+    offset += static_cast<std::uint32_t>(bytes.size());
+    data += bytes;
+  }
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(directory + data) != directory.size() + data.size()) {
+    std::fprintf(stderr, "draw_icons: cannot write %s\n", qPrintable(path));
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -154,8 +244,13 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   const QString folder = QString::fromLocal8Bit(argv[1]);
-  const bool ok = Save(Stopwatch32(), folder + QStringLiteral("/128-32.png")) &&
-                  Save(Stopwatch16(), folder + QStringLiteral("/128-16.png")) &&
-                  Save(TallySheet32(), folder + QStringLiteral("/131-32.png"));
+  const QImage stopwatch32 = Stopwatch32();
+  const QImage stopwatch16 = Stopwatch16();
+  const QImage tallySheet32 = TallySheet32();
+  const bool ok = Save(stopwatch32, folder + QStringLiteral("/128-32.png")) &&
+                  Save(stopwatch16, folder + QStringLiteral("/128-16.png")) &&
+                  Save(tallySheet32, folder + QStringLiteral("/131-32.png")) &&
+                  SaveIco({stopwatch32, stopwatch16}, folder + QStringLiteral("/128.ico")) &&
+                  SaveIco({tallySheet32}, folder + QStringLiteral("/131.ico"));
   return ok ? 0 : 1;
 }
