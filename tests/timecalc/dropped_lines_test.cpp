@@ -12,7 +12,9 @@ namespace {
 using timecalc::LineBreak;
 using namespace std::string_view_literals;
 
-std::string Utf8(const std::u16string& text) { return timecalc::ToListBytes(text, LineBreak::kCrLf); }
+std::string Utf8(const std::u16string& text) {
+  return timecalc::ToListBytes(text, LineBreak::kCrLf);
+}
 
 TEST(DroppedFileName, IsThePartAfterTheLastSeparatorWithoutLineBreaks) {
   struct Case {
@@ -36,7 +38,8 @@ TEST(DroppedFileName, IsThePartAfterTheLastSeparatorWithoutLineBreaks) {
       {u"/x/\U0001F3B5 \u66f2 01.wav", u"/", u"\U0001F3B5 \u66f2 01.wav"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(timecalc::DroppedFileName(c.path, c.separators), c.name) << Utf8(std::u16string(c.path));
+    EXPECT_EQ(timecalc::DroppedFileName(c.path, c.separators), c.name)
+        << Utf8(std::u16string(c.path));
   }
 }
 
@@ -61,7 +64,10 @@ TEST(AppendedDropText, StartsALineOfItsOwnAndEndsEveryLine) {
       {"ListEndingInBreak", u"1:00.00\n", LineBreak::kLf, {u"a", u"b"}, u"a\nb\n"},
       {"ListWithoutFinalBreak", u"1:00.00", LineBreak::kLf, {u"a"}, u"\na\n"},
       {"WindowsListEndingInBreak", u"1:00.00\r\n", LineBreak::kCrLf, {u"a"}, u"a\r\n"},
-      {"WindowsListWithoutFinalBreak", u"1:00.00", LineBreak::kCrLf, {u"a", u"b"},
+      {"WindowsListWithoutFinalBreak",
+       u"1:00.00",
+       LineBreak::kCrLf,
+       {u"a", u"b"},
        u"\r\na\r\nb\r\n"},
       // A lone LF is no line break in a Windows edit box: the new line must not continue it.
       {"WindowsListEndingInLoneLf", u"1:00.00\n", LineBreak::kCrLf, {u"a"}, u"\r\na\r\n"},

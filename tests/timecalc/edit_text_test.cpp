@@ -33,8 +33,7 @@ constexpr LineBreak kCrLf = LineBreak::kCrLf;
 INSTANTIATE_TEST_SUITE_P(
     Texts, ToListBytesTest,
     testing::Values(
-        BytesCase{"Empty", u"", kLf, ""},
-        BytesCase{"OneLine", u"1:05.08", kLf, "1:05.08"},
+        BytesCase{"Empty", u"", kLf, ""}, BytesCase{"OneLine", u"1:05.08", kLf, "1:05.08"},
         BytesCase{"LineBreaksBecomeCrLf", u"1:05.08\n0:42.30", kLf, "1:05.08\r\n0:42.30"},
         BytesCase{"LeadingAndTrailingBreaks", u"\n1\n", kLf, "\r\n1\r\n"},
         BytesCase{"EmptyLines", u"\n\n", kLf, "\r\n\r\n"},
@@ -76,25 +75,27 @@ TEST_P(ToListByteOffsetTest, MapsTheCursorPositionToTheByteOffset) {
 
 INSTANTIATE_TEST_SUITE_P(
     Positions, ToListByteOffsetTest,
-    testing::Values(
-        OffsetCase{"StartOfEmptyText", u"", kLf, 0, 0},
-        OffsetCase{"InsideAsciiLine", u"1:05.08", kLf, 2, 2},
-        OffsetCase{"EndOfText", u"1:05.08", kLf, 7, 7},
-        OffsetCase{"JustBeforeLineBreak", u"1\n2", kLf, 1, 1},
-        OffsetCase{"JustAfterLineBreak", u"1\n2", kLf, 2, 3},
-        OffsetCase{"AfterTwoLineBreaks", u"\n\n2", kLf, 2, 4},
-        OffsetCase{"AfterTrailingLineBreak", u"1\n", kLf, 2, 3},
-        OffsetCase{"AfterJapanese", u"\u5408\u8a08\n1", kLf, 2, 6},
-        OffsetCase{"NextLineAfterJapanese", u"\u5408\u8a08\n1", kLf, 3, 8},
-        OffsetCase{"AfterEmoji", u"\U0001F600" u"1", kLf, 2, 4},
-        OffsetCase{"InsideEmojiStaysBeforeIt", u"a\U0001F600", kLf, 2, 1},
-        OffsetCase{"AfterLoneSurrogate", std::u16string{0xd83d, u'1'}, kLf, 1, 3},
-        OffsetCase{"BeforeTheText", u"12", kLf, -5, 0},
-        OffsetCase{"PastTheEndIsClamped", u"1\n2", kLf, 99, 4},
-        // Windows counts a line break as two positions, as the bytes do.
-        OffsetCase{"CrLfAfterLineBreak", u"1\r\n2", kCrLf, 3, 3},
-        OffsetCase{"CrLfNextLineAfterJapanese", u"\u5408\u8a08\r\n1", kCrLf, 4, 8},
-        OffsetCase{"CrLfPastTheEndIsClamped", u"1\r\n2", kCrLf, 99, 4}),
+    testing::Values(OffsetCase{"StartOfEmptyText", u"", kLf, 0, 0},
+                    OffsetCase{"InsideAsciiLine", u"1:05.08", kLf, 2, 2},
+                    OffsetCase{"EndOfText", u"1:05.08", kLf, 7, 7},
+                    OffsetCase{"JustBeforeLineBreak", u"1\n2", kLf, 1, 1},
+                    OffsetCase{"JustAfterLineBreak", u"1\n2", kLf, 2, 3},
+                    OffsetCase{"AfterTwoLineBreaks", u"\n\n2", kLf, 2, 4},
+                    OffsetCase{"AfterTrailingLineBreak", u"1\n", kLf, 2, 3},
+                    OffsetCase{"AfterJapanese", u"\u5408\u8a08\n1", kLf, 2, 6},
+                    OffsetCase{"NextLineAfterJapanese", u"\u5408\u8a08\n1", kLf, 3, 8},
+                    OffsetCase{"AfterEmoji",
+                               u"\U0001F600"
+                               u"1",
+                               kLf, 2, 4},
+                    OffsetCase{"InsideEmojiStaysBeforeIt", u"a\U0001F600", kLf, 2, 1},
+                    OffsetCase{"AfterLoneSurrogate", std::u16string{0xd83d, u'1'}, kLf, 1, 3},
+                    OffsetCase{"BeforeTheText", u"12", kLf, -5, 0},
+                    OffsetCase{"PastTheEndIsClamped", u"1\n2", kLf, 99, 4},
+                    // Windows counts a line break as two positions, as the bytes do.
+                    OffsetCase{"CrLfAfterLineBreak", u"1\r\n2", kCrLf, 3, 3},
+                    OffsetCase{"CrLfNextLineAfterJapanese", u"\u5408\u8a08\r\n1", kCrLf, 4, 8},
+                    OffsetCase{"CrLfPastTheEndIsClamped", u"1\r\n2", kCrLf, 99, 4}),
     [](const testing::TestParamInfo<OffsetCase>& info) { return std::string(info.param.name); });
 
 // Every position that does not split a character must land exactly where the bytes of the text

@@ -1,0 +1,79 @@
+// Measures the play lengths of dropped files on a worker thread of its own, one drop after the
+// other, so that a large drop or a slow disk never freezes the window. The window's thread queues
+// drops and collects the results; the worker wakes it through a callback when there is news.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace media {
+
+class MeasuringQueue {
+ public:
+  // Measures one file. Called on the worker thread only.
+  using Reader = std::function<std::int64_t(const std::filesystem::path&)>;
+  // Tells the window's thread that Collect has news. Called on the worker thread, so it must only
+  // post a message or an event; it is not called again until Collect has run.
+  using Wake = std::function<void()>;
+
+  explicit MeasuringQueue(Wake wake, Reader reader = nullptr);  // null reader: GetPlaySeconds
+  // Stops at the next file: a file being read is finished, nothing after it is started.
+  ~MeasuringQueue();
+
+  MeasuringQueue(const MeasuringQueue&) = delete;
+  MeasuringQueue& operator=(const MeasuringQueue&) = delete;
+
+  // Queues the files of one drop; the result comes back under the returned ticket.
+  std::uint64_t Add(std::vector<std::filesystem::path> files);
+
+  // Forgets every queued drop, and the one being measured; none of them will be collected.
+  void CancelAll();
+
+  struct Measured {
+    std::uint64_t ticket = 0;
+    std::vector<std::int64_t> seconds;  // one per file, in the order of the drop
+  };
+  struct News {
+    std::vector<Measured> measured;  // drops measured completely since the last call, in order
+    std::size_t filesDone = 0;       // of the drops still waiting or being measured
+    std::size_t filesTotal = 0;
+    bool busy = false;  // a drop is still waiting or being measured
+  };
+  // Takes what the worker has done since the last call; re-arms the wake-up.
+  News Collect();
+
+ private:
+  struct Drop {
+    std::uint64_t ticket;
+    std::vector<std::filesystem::path> files;
+    std::vector<std::int64_t> seconds;
+  };
+
+  void Run();
+  // Marks news; returns whether the window's thread has to be woken for it.
+  bool NoteNewsLocked();
+
+  const Wake m_wake;
+  const Reader m_reader;
+
+  std::mutex m_mutex;
+  std::condition_variable m_work;
+  std::deque<Drop> m_waiting;  // the front one is being measured
+  std::vector<Measured> m_measured;
+  std::uint64_t m_nextTicket = 1;
+  std::uint64_t m_generation = 0;  // changes on every CancelAll
+  std::size_t m_filesDone = 0;
+  std::size_t m_filesTotal = 0;
+  bool m_wakePending = false;
+  bool m_stopping = false;
+  std::thread m_worker;  // last: starts once everything above is set up
+};
+
+}  // namespace media

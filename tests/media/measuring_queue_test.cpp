@@ -1,0 +1,202 @@
+// The worker behind a drop, driven with readers of our own: results in drop order, cancelling,
+// closing in the middle of a drop, progress, and wake-ups that never pile up.
+#include "media/measuring_queue.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <future>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+using media::MeasuringQueue;
+using Paths = std::vector<std::filesystem::path>;
+
+// Generous guards against a hang; no test depends on how long anything takes.
+constexpr auto kPatience = std::chrono::seconds(20);
+
+// Stands in for the window's thread: counts wake-ups and lets a test wait for the next one.
+class Inbox {
+ public:
+  void Wake() {
+    const std::lock_guard lock(m_mutex);
+    ++m_wakes;
+    m_changed.notify_all();
+  }
+  int Wakes() {
+    const std::lock_guard lock(m_mutex);
+    return m_wakes;
+  }
+  bool WaitForMoreThan(int wakes) {
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, kPatience, [&] { return m_wakes > wakes; });
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  int m_wakes = 0;
+};
+
+// Collects, as the window would on each wake-up, until no drop is left; counts the calls.
+std::vector<MeasuringQueue::Measured> CollectAll(MeasuringQueue& queue, Inbox& inbox,
+                                                 int* collects = nullptr) {
+  std::vector<MeasuringQueue::Measured> all;
+  for (;;) {
+    const int wakes = inbox.Wakes();
+    MeasuringQueue::News news = queue.Collect();
+    if (collects) ++*collects;
+    for (auto& measured : news.measured) all.push_back(std::move(measured));
+    if (!news.busy) return all;
+    if (!inbox.WaitForMoreThan(wakes)) {
+      ADD_FAILURE() << "the worker went quiet with a drop still waiting";
+      return all;
+    }
+  }
+}
+
+// A reader that holds each file until the test lets it through, and records what it was asked.
+class GatedReader {
+ public:
+  std::int64_t operator()(const std::filesystem::path& path) {
+    std::unique_lock lock(m_mutex);
+    m_asked.push_back(path.string());
+    m_changed.notify_all();
+    m_changed.wait(lock, [&] { return m_allowed > 0 || m_open; });
+    if (!m_open) --m_allowed;
+    return static_cast<std::int64_t>(path.string().size());
+  }
+  void Allow(int files) {
+    const std::lock_guard lock(m_mutex);
+    m_allowed += files;
+    m_changed.notify_all();
+  }
+  void Open() {
+    const std::lock_guard lock(m_mutex);
+    m_open = true;
+    m_changed.notify_all();
+  }
+  bool WaitUntilAsked(std::size_t files) {
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, kPatience, [&] { return m_asked.size() >= files; });
+  }
+  std::vector<std::string> Asked() {
+    const std::lock_guard lock(m_mutex);
+    return m_asked;
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  std::vector<std::string> m_asked;
+  int m_allowed = 0;
+  bool m_open = false;
+};
+
+std::int64_t LengthOfName(const std::filesystem::path& path) {
+  return static_cast<std::int64_t>(path.string().size());
+}
+
+TEST(MeasuringQueueTest, GivesEveryDropBackInOrderWithOneLengthPerFile) {
+  Inbox inbox;
+  MeasuringQueue queue([&] { inbox.Wake(); }, LengthOfName);
+  const std::uint64_t first = queue.Add({"a", "bbb", "cc"});
+  const std::uint64_t empty = queue.Add({});
+  const std::uint64_t last = queue.Add({"dddd"});
+  const auto measured = CollectAll(queue, inbox);
+  ASSERT_EQ(measured.size(), 3u);
+  EXPECT_EQ(measured[0].ticket, first);
+  EXPECT_EQ(measured[0].seconds, (std::vector<std::int64_t>{1, 3, 2}));
+  EXPECT_EQ(measured[1].ticket, empty);
+  EXPECT_TRUE(measured[1].seconds.empty());
+  EXPECT_EQ(measured[2].ticket, last);
+  EXPECT_EQ(measured[2].seconds, (std::vector<std::int64_t>{4}));
+}
+
+TEST(MeasuringQueueTest, CancelForgetsTheDropBeingMeasuredAndTheWaitingOnes) {
+  Inbox inbox;
+  GatedReader reader;
+  MeasuringQueue queue([&] { inbox.Wake(); }, [&](const auto& path) { return reader(path); });
+  queue.Add({"a1", "a2", "a3"});
+  queue.Add({"b1"});
+  ASSERT_TRUE(reader.WaitUntilAsked(1));
+  queue.CancelAll();
+  const MeasuringQueue::News afterCancel = queue.Collect();
+  EXPECT_FALSE(afterCancel.busy);
+  EXPECT_TRUE(afterCancel.measured.empty());
+
+  reader.Open();
+  const std::uint64_t next = queue.Add({"c1"});
+  const auto measured = CollectAll(queue, inbox);
+  ASSERT_EQ(measured.size(), 1u) << "nothing of the cancelled drops may arrive";
+  EXPECT_EQ(measured[0].ticket, next);
+  EXPECT_EQ(measured[0].seconds, (std::vector<std::int64_t>{2}));
+  EXPECT_EQ(reader.Asked(), (std::vector<std::string>{"a1", "c1"}))
+      << "measuring stops at the next file";
+}
+
+TEST(MeasuringQueueTest, ClosingInTheMiddleOfADropStopsAtTheNextFile) {
+  GatedReader reader;
+  auto queue =
+      std::make_unique<MeasuringQueue>([] {}, [&](const auto& path) { return reader(path); });
+  Paths files(1000, "file");
+  queue->Add(files);
+  ASSERT_TRUE(reader.WaitUntilAsked(1));
+  auto closing = std::async(std::launch::async, [&] { queue.reset(); });
+  // The file being read is finished, however long it takes; then the worker ends.
+  EXPECT_EQ(closing.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+  reader.Open();
+  ASSERT_EQ(closing.wait_for(kPatience), std::future_status::ready);
+  EXPECT_EQ(reader.Asked().size(), 1u);
+}
+
+TEST(MeasuringQueueTest, CountsTheFilesOfEveryDropStillWaiting) {
+  Inbox inbox;
+  GatedReader reader;
+  MeasuringQueue queue([&] { inbox.Wake(); }, [&](const auto& path) { return reader(path); });
+  queue.Add({"a", "b"});
+  queue.Add({"c", "d", "e"});
+  for (std::size_t done = 1; done <= 4; ++done) {
+    const int wakes = inbox.Wakes();
+    reader.Allow(1);
+    ASSERT_TRUE(inbox.WaitForMoreThan(wakes));
+    const MeasuringQueue::News news = queue.Collect();
+    EXPECT_TRUE(news.busy);
+    EXPECT_EQ(news.filesDone, done);
+    EXPECT_EQ(news.filesTotal, 5u);
+    EXPECT_EQ(news.measured.size(), done == 2 ? 1u : 0u) << "after file " << done;
+  }
+  reader.Allow(1);
+  const auto rest = CollectAll(queue, inbox);
+  ASSERT_EQ(rest.size(), 1u);
+  EXPECT_EQ(rest[0].seconds.size(), 3u);
+  const MeasuringQueue::News idle = queue.Collect();
+  EXPECT_EQ(idle.filesTotal, 0u) << "the count starts afresh with the next drop";
+}
+
+// Ten thousand files must not post ten thousand messages to the window: one wake-up stays
+// outstanding until the window collects.
+TEST(MeasuringQueueTest, WakesTheWindowOnceUntilItCollects) {
+  Inbox inbox;
+  std::atomic<int> reads = 0;
+  MeasuringQueue queue([&] { inbox.Wake(); },
+                       [&](const auto&) {
+                         ++reads;
+                         return std::int64_t{1};
+                       });
+  queue.Add(Paths(10000, "f"));
+  ASSERT_TRUE(inbox.WaitForMoreThan(0));
+  int collects = 0;
+  const auto measured = CollectAll(queue, inbox, &collects);
+  ASSERT_EQ(measured.size(), 1u);
+  EXPECT_EQ(measured[0].seconds.size(), 10000u);
+  EXPECT_EQ(reads.load(), 10000);
+  EXPECT_LE(inbox.Wakes(), collects + 1);
+}
+
+}  // namespace
