@@ -3,6 +3,7 @@
 #   make test   install what is missing, build, run every test
 #   make bench | fuzz | sanitize | install PREFIX=...
 #   make screenshots   render both dialogs to docs/*.png;  make icons   redraw res/icons/*.png
+#   make package       build the Debian package build/tallimo_<version>_<arch>.deb
 
 BUILD        ?= build
 BUILD_TYPE   ?= RelWithDebInfo
@@ -16,7 +17,8 @@ CMAKE_CONFIGURE = cmake -S . -G Ninja -Wno-dev
 SHELL       := /bin/bash
 .SHELLFLAGS := -eo pipefail -c
 
-.PHONY: all deps build run test bench fuzz sanitize install clean screenshots icons
+.PHONY: all deps build run test bench fuzz sanitize install clean screenshots icons \
+        package
 
 all: build
 
@@ -76,6 +78,9 @@ fuzz: deps
 
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+package: build
+	@cmake --build $(BUILD) --target package
 
 clean:
 	@rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-bench $(BUILD)-fuzz
