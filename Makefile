@@ -4,6 +4,7 @@
 #   make bench | fuzz | sanitize | install PREFIX=...
 #   make screenshots   render both dialogs to docs/*.png;  make icons   redraw res/icons/*.png
 #   make package       build the Debian package build/tallimo_<version>_<arch>.deb
+#   make test-package  lintian on that package; as root also install, start, purge and check it
 
 BUILD        ?= build
 BUILD_TYPE   ?= RelWithDebInfo
@@ -18,7 +19,7 @@ SHELL       := /bin/bash
 .SHELLFLAGS := -eo pipefail -c
 
 .PHONY: all deps build run test bench fuzz sanitize install clean screenshots icons \
-        package
+        package test-package
 
 all: build
 
@@ -81,6 +82,10 @@ install: build
 
 package: build
 	@cmake --build $(BUILD) --target package
+
+# Installs the package on this machine for real, so it stays out of make test: CI runs it as root.
+test-package: package
+	@tests/package/deb_test.sh $(BUILD)
 
 clean:
 	@rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-bench $(BUILD)-fuzz
