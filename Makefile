@@ -3,6 +3,8 @@
 #   make test   install what is missing, build, run every test
 #   make bench | fuzz | sanitize | install PREFIX=...
 #   make screenshots   render both dialogs to docs/*.png;  make icons   redraw res/icons/*.png
+#   make package       build the Debian package build/tallimo_<version>_<arch>.deb
+#   make test-package  lintian on that package; as root also install, start, purge and check it
 
 BUILD        ?= build
 BUILD_TYPE   ?= RelWithDebInfo
@@ -16,7 +18,8 @@ CMAKE_CONFIGURE = cmake -S . -G Ninja -Wno-dev
 SHELL       := /bin/bash
 .SHELLFLAGS := -eo pipefail -c
 
-.PHONY: all deps build run test bench fuzz sanitize install clean screenshots icons
+.PHONY: all deps build run test bench fuzz sanitize install clean screenshots icons \
+        package test-package
 
 all: build
 
@@ -76,6 +79,13 @@ fuzz: deps
 
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+package: build
+	@cmake --build $(BUILD) --target package
+
+# Installs the package on this machine for real, so it stays out of make test: CI runs it as root.
+test-package: package
+	@tests/package/deb_test.sh $(BUILD)
 
 clean:
 	@rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-bench $(BUILD)-fuzz
