@@ -1,4 +1,5 @@
-// Widgets from dialog templates: the control kinds, their traits, and the dialog-unit geometry.
+// Widgets from dialog templates: a widget for each window class, the style bits that decide how it
+// behaves, and the dialog-unit geometry.
 #include "ui/dialog_builder.h"
 
 #include <QDialog>
@@ -7,6 +8,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
+#include "ui/window_styles.h"
 
 namespace ui {
 namespace {
@@ -31,71 +34,136 @@ void InstallFontSubstitutes(const QString& face) {
              QStringLiteral("VL PGothic"), QStringLiteral("IPAGothic")});
 }
 
-void FitTextToWidth(QLabel& label, int width) {
+bool Has(const ControlTemplate& control, std::uint32_t bits) {
+  return (control.style & bits) == bits;
+}
+
+bool IsClass(const ControlTemplate& control, const char* name) {
+  return control.className.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
+
+bool IsIcon(const ControlTemplate& control) {
+  return IsClass(control, "STATIC") && (control.style & kSsTypeMask) == kSsIcon;
+}
+
+// A static without SS_NOPREFIX draws "&&" as "&" and underlines the character after a lone "&".
+bool ProcessesPrefixes(const ControlTemplate& control) {
+  return IsClass(control, "STATIC") && !IsIcon(control) && !Has(control, kSsNoPrefix) &&
+         control.text.contains(u'&');
+}
+
+// The text as such a static draws it, without its prefix characters.
+QString ShownText(const QString& text) {
+  QString shown;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] == u'&' && ++i == text.size()) break;
+    shown += text[i];
+  }
+  return shown;
+}
+
+void FitTextToWidth(QLabel& label, const QString& shownText, int width) {
   QFont font = label.font();
   int steps = 0;
-  while (QFontMetrics(font).horizontalAdvance(label.text()) > width &&
-         steps < kMaxTighteningSteps) {
+  while (QFontMetrics(font).horizontalAdvance(shownText) > width && steps < kMaxTighteningSteps) {
     ++steps;
     font.setLetterSpacing(QFont::AbsoluteSpacing, -kTighteningStep * steps);
   }
   if (steps > 0) label.setFont(font);
 }
 
+[[noreturn]] void Unsupported(const DialogTemplate& dialog, const ControlTemplate& control) {
+  qFatal("Tallimo: dialog %d has a %s control (style 0x%08X) that the Qt shell cannot show",
+         dialog.id, qPrintable(control.className), unsigned(control.style));
+}
+
 QWidget* CreateEdit(const ControlTemplate& control, QWidget* parent) {
-  if (control.Has("multiline")) {
+  if (Has(control, kEsMultiline)) {
     auto* edit = new QPlainTextEdit(parent);
     edit->setPlainText(control.text);
-    edit->setReadOnly(control.Has("readOnly"));
+    edit->setReadOnly(Has(control, kEsReadOnly));
     // Without automatic horizontal scrolling a multi-line edit wraps its lines.
-    edit->setLineWrapMode(control.Has("autoHScroll") ? QPlainTextEdit::NoWrap
-                                                     : QPlainTextEdit::WidgetWidth);
-    edit->setVerticalScrollBarPolicy(control.Has("vScroll") ? Qt::ScrollBarAlwaysOn
-                                                            : Qt::ScrollBarAlwaysOff);
-    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    if (!control.Has("border")) edit->setFrameShape(QFrame::NoFrame);
+    edit->setLineWrapMode(Has(control, kEsAutoHScroll) ? QPlainTextEdit::NoWrap
+                                                       : QPlainTextEdit::WidgetWidth);
+    edit->setVerticalScrollBarPolicy(Has(control, kWsVScroll) ? Qt::ScrollBarAlwaysOn
+                                                              : Qt::ScrollBarAlwaysOff);
+    edit->setHorizontalScrollBarPolicy(Has(control, kWsHScroll) ? Qt::ScrollBarAlwaysOn
+                                                                : Qt::ScrollBarAlwaysOff);
+    if (!Has(control, kWsBorder)) edit->setFrameShape(QFrame::NoFrame);
     // In a dialog, Tab moves on to the next control instead of typing a tab character.
     edit->setTabChangesFocus(true);
     return edit;
   }
   auto* edit = new QLineEdit(control.text, parent);
-  edit->setReadOnly(control.Has("readOnly"));
-  edit->setFrame(control.Has("border"));
+  edit->setReadOnly(Has(control, kEsReadOnly));
+  edit->setFrame(Has(control, kWsBorder));
   return edit;
 }
 
-QWidget* CreateStatic(const ControlTemplate& control, QWidget* parent) {
+QWidget* CreateStatic(const DialogTemplate& dialog, const ControlTemplate& control,
+                      QWidget* parent) {
   auto* label = new QLabel(parent);
+  if (IsIcon(control)) {
+    if (!control.textId) Unsupported(dialog, control);
+    label->setPixmap(LoadIconGroup(*control.textId).pixmap(kIconSize, kIconSize));
+    return label;
+  }
+  if ((control.style & kSsTypeMask) != kSsLeft) Unsupported(dialog, control);
   label->setTextFormat(Qt::PlainText);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label->setText(control.text);
   return label;
 }
 
-QWidget* CreateButton(const ControlTemplate& control, QWidget* parent) {
+QWidget* CreateButton(const DialogTemplate& dialog, const ControlTemplate& control,
+                      QWidget* parent) {
+  const std::uint32_t kind = control.style & kBsTypeMask;
+  if (kind != kBsPushButton && kind != kBsDefPushButton) Unsupported(dialog, control);
   auto* button = new QPushButton(control.text, parent);
-  button->setDefault(control.Has("default"));
+  button->setDefault(kind == kBsDefPushButton);
   return button;
 }
 
-QWidget* CreateIcon(const ControlTemplate& control, QWidget* parent) {
-  auto* label = new QLabel(parent);
-  label->setPixmap(LoadIconGroup(control.text.toInt()).pixmap(kIconSize, kIconSize));
-  return label;
+QWidget* CreateControl(const DialogTemplate& dialog, const ControlTemplate& control,
+                       QWidget* parent) {
+  if (control.textId && !IsIcon(control)) Unsupported(dialog, control);
+  if (IsClass(control, "EDIT")) return CreateEdit(control, parent);
+  if (IsClass(control, "STATIC")) return CreateStatic(dialog, control, parent);
+  if (IsClass(control, "BUTTON")) return CreateButton(dialog, control, parent);
+  Unsupported(dialog, control);
 }
 
-QWidget* CreateControl(const ControlTemplate& control, QWidget* parent) {
-  switch (control.kind) {
-    case ControlKind::kEdit:
-      return CreateEdit(control, parent);
-    case ControlKind::kStatic:
-      return CreateStatic(control, parent);
-    case ControlKind::kButton:
-      return CreateButton(control, parent);
-    case ControlKind::kIcon:
-      return CreateIcon(control, parent);
+// The title bar shows what the style asks for; the frame stays fixed, as no template here has a
+// sizing border.
+Qt::WindowFlags FrameFlags(std::uint32_t style) {
+  Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint;
+  if ((style & kWsCaption) == kWsCaption) flags |= Qt::WindowTitleHint;
+  if (style & kWsSysMenu) {
+    flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (style & kWsMinimizeBox) flags |= Qt::WindowMinimizeButtonHint;
+    if (style & kWsMaximizeBox) flags |= Qt::WindowMaximizeButtonHint;
   }
-  return nullptr;
+  return flags;
+}
+
+// Windows gives the mnemonic of a static to the next tab stop after it, coming round to the first
+// at the end of the template; QLabel gives its own to its buddy and draws the text as that static
+// would. A dialog without tab stops makes the label its own buddy, which takes no focus.
+void SetMnemonicBuddies(const DialogTemplate& dialogTemplate, const BuiltDialog& built) {
+  const std::vector<ControlTemplate>& controls = dialogTemplate.controls;
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    if (!ProcessesPrefixes(controls[i])) continue;
+    auto* label = static_cast<QLabel*>(built.controls[i].widget);
+    QWidget* buddy = label;
+    for (std::size_t step = 1; step < controls.size(); ++step) {
+      const std::size_t next = (i + step) % controls.size();
+      if (Has(controls[next], kWsTabStop)) {
+        buddy = built.controls[next].widget;
+        break;
+      }
+    }
+    label->setBuddy(buddy);
+  }
 }
 
 }  // namespace
@@ -133,12 +201,10 @@ QWidget* BuiltDialog::Control(int id) const {
 }
 
 BuiltDialog BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate) {
-  // Every template here is a captioned, fixed-frame dialog with a system menu: a close button and
-  // nothing else in the title bar.
-  dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                        Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  dialog.setWindowFlags(FrameFlags(dialogTemplate.style));
   dialog.setWindowTitle(dialogTemplate.caption);
   dialog.setFont(DialogFont(dialogTemplate.fontFace, dialogTemplate.fontPoints));
+  dialog.setAcceptDrops(dialogTemplate.exStyle & kWsExAcceptFiles);
 
   BuiltDialog built;
   built.units = MeasureBaseUnits(dialog.font());
@@ -147,14 +213,15 @@ BuiltDialog BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate) {
 
   QWidget* previousTabStop = nullptr;
   for (const ControlTemplate& control : dialogTemplate.controls) {
-    QWidget* widget = CreateControl(control, &dialog);
+    QWidget* widget = CreateControl(dialogTemplate, control, &dialog);
     QRect geometry = DialogUnitsToPixels(control.rect, built.units);
-    if (control.kind == ControlKind::kIcon) geometry.setSize(QSize(kIconSize, kIconSize));
+    if (IsIcon(control)) geometry.setSize(QSize(kIconSize, kIconSize));
     widget->setGeometry(geometry);
-    if (control.kind == ControlKind::kStatic) {
-      FitTextToWidth(*static_cast<QLabel*>(widget), geometry.width());
+    if (IsClass(control, "STATIC") && !IsIcon(control)) {
+      const QString shown = ProcessesPrefixes(control) ? ShownText(control.text) : control.text;
+      FitTextToWidth(*static_cast<QLabel*>(widget), shown, geometry.width());
     }
-    if (control.Has("tabStop")) {
+    if (Has(control, kWsTabStop)) {
       widget->setFocusPolicy(Qt::StrongFocus);
       if (previousTabStop) {
         QWidget::setTabOrder(previousTabStop, widget);
@@ -162,11 +229,12 @@ BuiltDialog BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate) {
         widget->setFocus();
       }
       previousTabStop = widget;
-    } else if (control.kind != ControlKind::kStatic && control.kind != ControlKind::kIcon) {
+    } else if (!IsClass(control, "STATIC")) {
       widget->setFocusPolicy(Qt::ClickFocus);
     }
     built.controls.push_back(BuiltControl{control.id, widget});
   }
+  SetMnemonicBuddies(dialogTemplate, built);
   return built;
 }
 

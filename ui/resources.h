@@ -3,36 +3,11 @@
 #pragma once
 
 #include <QIcon>
-#include <QRect>
-#include <QSize>
 #include <QString>
-#include <QStringList>
-#include <vector>
+
+#include "ui/resource_script.h"
 
 namespace ui {
-
-enum class ControlKind { kEdit, kStatic, kButton, kIcon };
-
-// One control of a dialog template. `rect` is in dialog units; `id` is -1 for controls that no code
-// binds to. Traits name the window styles that matter to the widget built for it.
-struct ControlTemplate {
-  ControlKind kind = ControlKind::kStatic;
-  int id = -1;
-  QRect rect;
-  QStringList traits;
-  QString text;
-
-  bool Has(const char* trait) const { return traits.contains(QLatin1String(trait)); }
-};
-
-struct DialogTemplate {
-  int id = 0;
-  QString caption;
-  QString fontFace;
-  int fontPoints = 0;
-  QSize size;  // client area, in dialog units
-  std::vector<ControlTemplate> controls;
-};
 
 // The templates are part of the binary, so a missing or malformed one is a build defect: it stops
 // the program with a message instead of showing a half-built dialog.

@@ -59,8 +59,8 @@ void CTallimoDlg::OnInitDialog() {
 
   setWindowIcon(m_hIcon);
 
-  setAcceptDrops(true);
-  // The edit box would paste a dropped file's URL as text; its drags of files come here instead.
+  // The template lets the dialog take dropped files. The edit box would paste a dropped file's URL
+  // as text; its drags of files come here instead.
   m_timeEdit->viewport()->installEventFilter(this);
 }
 

@@ -4,14 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <ostream>
+#include <utility>
 
 #include "tests/ui/dialog_helpers.h"
+#include "ui/resource_script.h"
 
 namespace {
 
@@ -129,5 +134,126 @@ TEST_F(MainDialogTest, NoTextIsCutOff) {
   ASSERT_NE(VisibleAboutBox(), nullptr);
   ExpectNoTextCutOff(*VisibleAboutBox());
 }
+
+// Statics that process "&" prefixes, as Windows draws them and gives their mnemonics to the next
+// tab stop: an edit field follows the first one; after the last, the next is the first, OK.
+constexpr char kPrefixDialog[] = R"(#pragma code_page(65001)
+1 DIALOG 0, 0, 200, 80
+FONT 9, "ＭＳ Ｐゴシック"
+BEGIN
+  CONTROL "OK", 1, "BUTTON", 0x50010000, 140, 60, 50, 14
+  CONTROL "&Name", -1, "STATIC", 0x50020000, 5, 5, 60, 8
+  CONTROL "", 10, "EDIT", 0x50810080, 70, 5, 60, 12
+  CONTROL "Tom && Jerry", -1, "STATIC", 0x50020000, 5, 20, 60, 8
+  CONTROL "A && B", -1, "STATIC", 0x50020080, 5, 35, 60, 8
+  CONTROL "&Last", -1, "STATIC", 0x50020000, 5, 50, 60, 8
+END
+)";
+
+class StaticPrefixTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    QString error;
+    const auto script = ui::ParseResourceScript(kPrefixDialog, &error);
+    ASSERT_TRUE(script) << error.toStdString();
+    built_ = ui::BuildDialog(dialog_, script->dialogs.at(1));
+    dialog_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog_));
+  }
+
+  QLabel* Static(std::size_t index) const {
+    return qobject_cast<QLabel*>(built_.controls.at(index).widget);
+  }
+
+  // The label as drawn, beside a plain label with the given text at the same place.
+  std::pair<QImage, QImage> DrawnAndPlain(std::size_t index, const char* plainText) {
+    QLabel* label = Static(index);
+    QLabel plain(QString::fromUtf8(plainText), &dialog_);
+    plain.setFont(label->font());
+    plain.setAlignment(label->alignment());
+    plain.setGeometry(label->geometry());
+    return {label->grab().toImage(), plain.grab().toImage()};
+  }
+
+  QDialog dialog_;
+  ui::BuiltDialog built_;
+};
+
+struct ShownTextCase {
+  std::size_t index;
+  const char* shows;
+};
+
+void PrintTo(const ShownTextCase& c, std::ostream* out) { *out << c.shows; }
+
+class StaticShownTextTest : public StaticPrefixTest,
+                            public testing::WithParamInterface<ShownTextCase> {};
+
+TEST_P(StaticShownTextTest, DrawsTheTextWindowsShows) {
+  const auto [drawn, plain] = DrawnAndPlain(GetParam().index, GetParam().shows);
+  EXPECT_EQ(drawn, plain) << GetParam().shows;
+}
+
+INSTANTIATE_TEST_SUITE_P(Statics, StaticShownTextTest,
+                         testing::Values(ShownTextCase{3, "Tom & Jerry"},
+                                         ShownTextCase{4, "A && B"}));
+
+// Above the baseline the text is the plain one; below it, the mnemonic is underlined.
+TEST_F(StaticPrefixTest, UnderlinesTheMnemonicInPlaceOfTheAmpersand) {
+  for (const auto& [index, plainText] : {std::pair{1u, "Name"}, std::pair{5u, "Last"}}) {
+    const auto [drawn, plain] = DrawnAndPlain(index, plainText);
+    const int ascent = QFontMetrics(Static(index)->font()).ascent();
+    EXPECT_EQ(drawn.copy(0, 0, drawn.width(), ascent), plain.copy(0, 0, plain.width(), ascent))
+        << plainText;
+    EXPECT_NE(drawn, plain) << plainText;
+  }
+}
+
+TEST_F(StaticPrefixTest, MnemonicMovesTheFocusToTheNextTabStop) {
+  QWidget* edit = built_.Control(10);
+  ASSERT_EQ(QApplication::focusWidget(), built_.Control(1));
+  QTest::keyClick(&dialog_, Qt::Key_N, Qt::AltModifier);
+  EXPECT_EQ(QApplication::focusWidget(), edit);
+  // With no tab stop after it, the mnemonic comes round to the first one.
+  QTest::keyClick(&dialog_, Qt::Key_L, Qt::AltModifier);
+  EXPECT_EQ(QApplication::focusWidget(), built_.Control(1));
+}
+
+struct UnsupportedCase {
+  const char* name;
+  const char* control;
+};
+
+void PrintTo(const UnsupportedCase& c, std::ostream* out) { *out << c.name; }
+
+class UnsupportedControlTest : public testing::TestWithParam<UnsupportedCase> {};
+
+// A control the Qt shell has no widget for stops the program rather than show something else.
+TEST_P(UnsupportedControlTest, StopsTheProgram) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const QByteArray script =
+      QByteArray("1 DIALOG 0, 0, 100, 50\nBEGIN\n  ") + GetParam().control + "\nEND\n";
+  QString error;
+  const auto parsed = ui::ParseResourceScript(script, &error);
+  ASSERT_TRUE(parsed) << error.toStdString();
+  EXPECT_DEATH(
+      {
+        QDialog dialog;
+        ui::BuildDialog(dialog, parsed->dialogs.at(1));
+      },
+      "dialog 1 has a .* control .* that the Qt shell cannot show");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Controls, UnsupportedControlTest,
+    testing::Values(
+        UnsupportedCase{"ListBox", R"(CONTROL "", 5, "LISTBOX", 0x50010000, 0, 0, 50, 40)"},
+        UnsupportedCase{"CentredStatic", R"(CONTROL "a", -1, "STATIC", 0x1, 0, 0, 50, 8)"},
+        UnsupportedCase{"CheckBox", R"(CONTROL "a", 5, "BUTTON", 0x50010002, 0, 0, 50, 8)"},
+        UnsupportedCase{"EditWithAResourceNumber", R"(CONTROL 131, 5, "EDIT", 0x0, 0, 0, 50, 8)"},
+        UnsupportedCase{"IconByName", R"(CONTROL "app", -1, "STATIC", 0x3, 0, 0, 20, 20)"}),
+    [](const testing::TestParamInfo<UnsupportedCase>& info) {
+      return std::string(info.param.name);
+    });
 
 }  // namespace

@@ -1,0 +1,343 @@
+// The Windows program's resources, as windres compiles res/tallimo.rc, against the values the two
+// dialogs are designed with, and against what the Qt shell reads and builds from the same script:
+// control by control, so that neither program can show a layout the other does not.
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QImage>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <algorithm>
+#include <ostream>
+#include <set>
+#include <vector>
+
+#include "res/resource.h"
+#include "tests/ui/compiled_resources.h"
+#include "tests/ui/res_file.h"
+#include "ui/dialog_builder.h"
+#include "ui/resources.h"
+
+namespace {
+
+// Values of the Windows headers, written out here rather than taken from the Qt shell.
+constexpr std::uint32_t kWsTabStop = 0x00010000;
+constexpr std::uint32_t kWsExAcceptFiles = 0x00000010;
+constexpr std::uint32_t kEsMultiline = 0x0004;
+constexpr std::uint32_t kEsReadOnly = 0x0800;
+constexpr std::uint32_t kSsIcon = 0x0003;
+constexpr std::uint32_t kSsTypeMask = 0x001F;
+constexpr std::uint16_t kLangJapanese = 0x0411;
+constexpr std::uint16_t kDefaultCharset = 1;
+constexpr int kIconPixels = 32;
+
+constexpr char16_t kFont[] = u"ＭＳ Ｐゴシック";
+
+resfile::Dialog CompiledDialog(int id) {
+  const resfile::Resource* resource =
+      resfile::Find(testres::TallimoResources(), resfile::kRtDialog, std::uint16_t(id));
+  EXPECT_NE(resource, nullptr) << "dialog " << id;
+  if (!resource) return {};
+  const std::optional<resfile::Dialog> dialog = resfile::ParseDialog(resource->data);
+  EXPECT_TRUE(dialog) << "dialog " << id;
+  return dialog.value_or(resfile::Dialog{});
+}
+
+struct ItemDesign {
+  const char* className;
+  int id;
+  std::array<int, 4> rect;
+  std::uint32_t style;
+  const char16_t* text;  // null for an icon, which names its group by number
+  int iconGroup;
+};
+
+struct DialogDesign {
+  int id;
+  bool extended;
+  std::uint32_t style;
+  std::uint32_t exStyle;
+  std::array<int, 4> rect;
+  const char16_t* caption;
+  int points, weight, italic, charset;
+  std::vector<ItemDesign> items;
+};
+
+void PrintTo(const DialogDesign& design, std::ostream* out) { *out << "dialog " << design.id; }
+
+const DialogDesign kMainDialog = {
+    102,
+    true,
+    0x90C800C0,
+    0x00040010,
+    {0, 0, 199, 89},
+    u"Tallimo",
+    9,
+    0,
+    0,
+    kDefaultCharset,
+    {
+        {"EDIT", 1000, {5, 5, 120, 76}, 0x50A110C4, u"", 0},
+        {"STATIC", -1, {130, 10, 35, 8}, 0x50020000, u"全合計時間", 0},
+        {"STATIC", -1, {130, 35, 56, 8}, 0x50020000, u"選択範囲合計時間", 0},
+        {"STATIC", 1001, {135, 20, 36, 8}, 0x50020000, u"0:00.00", 0},
+        {"STATIC", 1002, {135, 45, 39, 8}, 0x50020000, u"0:00.00", 0},
+        {"STATIC", -1, {125, 60, 68, 8}, 0x50020000, u"←ここに\"1:05.08\"という", 0},
+        {"STATIC", -1, {130, 70, 61, 8}, 0x50020000, u"ように入力して下さい", 0},
+        {"BUTTON", 1003, {160, 79, 36, 9}, 0x50010000, u"about", 0},
+    }};
+
+const DialogDesign kAboutBox = {
+    100,
+    false,
+    0x80C800C0,
+    0,
+    {0, 0, 217, 55},
+    u"ﾊﾞｰｼﾞｮﾝ情報 Tallimo",
+    9,
+    0,
+    0,
+    0,
+    {
+        {"STATIC", -1, {11, 17, 18, 20}, 0x50000003, nullptr, 131},
+        {"STATIC", -1, {40, 10, 119, 8}, 0x50020080, u"Tallimo Version 1.06", 0},
+        {"STATIC", -1, {40, 25, 119, 8}, 0x50020000, u"(C) 2026 The Tallimo developers", 0},
+        {"BUTTON", 1, {178, 7, 32, 14}, 0x50030001, u"OK", 0},
+        {"EDIT", 1003, {128, 37, 82, 12}, 0x50810880, u"", 0},
+        {"STATIC", -1, {85, 40, 41, 8}, 0x50020000, u"HomePage to:", 0},
+    }};
+
+class CompiledDialogTest : public testing::TestWithParam<DialogDesign> {};
+
+TEST_P(CompiledDialogTest, HasTheDesignedLayout) {
+  const DialogDesign& design = GetParam();
+  const resfile::Resource* resource =
+      resfile::Find(testres::TallimoResources(), resfile::kRtDialog, std::uint16_t(design.id));
+  ASSERT_NE(resource, nullptr);
+  EXPECT_EQ(resource->language, kLangJapanese);
+  const resfile::Dialog dialog = CompiledDialog(design.id);
+  EXPECT_EQ(dialog.extended, design.extended);
+  EXPECT_EQ(testres::Hex(dialog.style), testres::Hex(design.style));
+  EXPECT_EQ(testres::Hex(dialog.exStyle), testres::Hex(design.exStyle));
+  EXPECT_EQ((std::array<int, 4>{dialog.x, dialog.y, dialog.cx, dialog.cy}), design.rect);
+  EXPECT_EQ(testres::Utf8(dialog.title), testres::Utf8(design.caption));
+  EXPECT_TRUE(dialog.hasFont);
+  EXPECT_EQ(testres::Utf8(dialog.typeface), testres::Utf8(kFont));
+  EXPECT_EQ(dialog.pointSize, design.points);
+  EXPECT_EQ(dialog.weight, design.weight);
+  EXPECT_EQ(dialog.italic, design.italic);
+  EXPECT_EQ(dialog.charset, design.charset);
+
+  ASSERT_EQ(dialog.items.size(), design.items.size());
+  for (std::size_t i = 0; i < design.items.size(); ++i) {
+    const ItemDesign& expected = design.items[i];
+    const resfile::DialogItem& item = dialog.items[i];
+    SCOPED_TRACE("control " + std::to_string(i));
+    EXPECT_EQ(testres::ClassName(item.windowClass), expected.className);
+    EXPECT_EQ(item.id, expected.id);
+    EXPECT_EQ(testres::Rect(item), expected.rect);
+    EXPECT_EQ(testres::Hex(item.style), testres::Hex(expected.style));
+    EXPECT_EQ(item.exStyle, 0u);
+    if (expected.text) {
+      EXPECT_EQ(item.text.ordinal, std::nullopt);
+      EXPECT_EQ(testres::Utf8(item.text.name), testres::Utf8(expected.text));
+    } else {
+      EXPECT_EQ(item.text.ordinal, std::optional<std::uint16_t>(expected.iconGroup));
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialogs, CompiledDialogTest, testing::Values(kMainDialog, kAboutBox));
+
+TEST(CompiledStringTest, AboutEntryIsInTheTableAndReadByTheQtShell) {
+  const std::map<int, std::u16string> strings = testres::Strings(testres::TallimoResources());
+  ASSERT_EQ(strings.size(), 1u);
+  ASSERT_EQ(strings.begin()->first, res::kIdsAboutBox);
+  EXPECT_EQ(testres::Utf8(strings.begin()->second), testres::Utf8(u"ﾊﾞｰｼﾞｮﾝ情報(Tallimo) (&A)..."));
+  EXPECT_EQ(testres::Utf8(ui::LoadString(res::kIdsAboutBox)),
+            testres::Utf8(strings.begin()->second));
+}
+
+class DialogAgreementTest : public testing::TestWithParam<int> {};
+
+TEST_P(DialogAgreementTest, QtShellReadsWhatWindresCompiled) {
+  testres::ExpectSameDialog(CompiledDialog(GetParam()), ui::LoadDialogTemplate(GetParam()));
+}
+
+// What Windows would create for the compiled control, as a widget of the Qt shell.
+bool IsWidgetForClass(const resfile::DialogItem& item, const QWidget& widget) {
+  const std::string className = testres::ClassName(item.windowClass);
+  if (className == "EDIT") {
+    return (item.style & kEsMultiline) ? qobject_cast<const QPlainTextEdit*>(&widget) != nullptr
+                                       : qobject_cast<const QLineEdit*>(&widget) != nullptr;
+  }
+  if (className == "STATIC") return qobject_cast<const QLabel*>(&widget) != nullptr;
+  if (className == "BUTTON") return qobject_cast<const QPushButton*>(&widget) != nullptr;
+  return false;
+}
+
+QString WidgetText(const QWidget& widget) {
+  if (auto* edit = qobject_cast<const QPlainTextEdit*>(&widget)) return edit->toPlainText();
+  if (auto* edit = qobject_cast<const QLineEdit*>(&widget)) return edit->text();
+  if (auto* label = qobject_cast<const QLabel*>(&widget)) return label->text();
+  if (auto* button = qobject_cast<const QPushButton*>(&widget)) return button->text();
+  return {};
+}
+
+// The next widget Tab moves to, past those that take no focus from the keyboard.
+QWidget* NextTabStop(QWidget* widget) {
+  for (QWidget* next = widget->nextInFocusChain(); next != widget;
+       next = next->nextInFocusChain()) {
+    if (next->focusPolicy() & Qt::TabFocus) return next;
+  }
+  return widget;
+}
+
+TEST_P(DialogAgreementTest, QtShellBuildsWhatWindresCompiled) {
+  const resfile::Dialog compiled = CompiledDialog(GetParam());
+  QDialog dialog;
+  const ui::BuiltDialog built = ui::BuildDialog(dialog, ui::LoadDialogTemplate(GetParam()));
+  EXPECT_EQ(testres::Utf8(dialog.windowTitle()), testres::Utf8(compiled.title));
+  EXPECT_EQ(dialog.size(),
+            ui::DialogUnitsToPixels(QRect(0, 0, compiled.cx, compiled.cy), built.units).size());
+  EXPECT_EQ(dialog.acceptDrops(), (compiled.exStyle & kWsExAcceptFiles) != 0);
+
+  ASSERT_EQ(built.controls.size(), compiled.items.size());
+  std::vector<QWidget*> tabStops;
+  for (std::size_t i = 0; i < compiled.items.size(); ++i) {
+    const resfile::DialogItem& item = compiled.items[i];
+    SCOPED_TRACE("control " + std::to_string(i));
+    QWidget* widget = built.controls[i].widget;
+    ASSERT_NE(widget, nullptr);
+    EXPECT_EQ(built.controls[i].id, item.id);
+    EXPECT_TRUE(IsWidgetForClass(item, *widget)) << widget->metaObject()->className();
+    QRect expected = ui::DialogUnitsToPixels(QRect(item.x, item.y, item.cx, item.cy), built.units);
+    const bool icon =
+        testres::ClassName(item.windowClass) == "STATIC" && (item.style & kSsTypeMask) == kSsIcon;
+    // Windows sizes an icon control to its icon, whatever the template says.
+    if (icon) expected.setSize(QSize(kIconPixels, kIconPixels));
+    EXPECT_EQ(widget->geometry(), expected);
+    if (icon) {
+      EXPECT_FALSE(qobject_cast<QLabel*>(widget)->pixmap().isNull());
+    } else {
+      EXPECT_EQ(testres::Utf8(WidgetText(*widget)), testres::Utf8(item.text.name));
+    }
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
+      EXPECT_EQ(edit->isReadOnly(), (item.style & kEsReadOnly) != 0);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+      EXPECT_EQ(edit->isReadOnly(), (item.style & kEsReadOnly) != 0);
+    }
+    EXPECT_EQ((widget->focusPolicy() & Qt::TabFocus) != 0, (item.style & kWsTabStop) != 0);
+    if (item.style & kWsTabStop) tabStops.push_back(widget);
+  }
+  // Tab visits the tab stops in template order and comes round to the first again.
+  ASSERT_FALSE(tabStops.empty());
+  for (std::size_t i = 0; i < tabStops.size(); ++i) {
+    EXPECT_EQ(NextTabStop(tabStops[i]), tabStops[(i + 1) % tabStops.size()]) << "tab stop " << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialogs, DialogAgreementTest,
+                         testing::Values(res::kIddTallimoDialog, res::kIddAboutBox));
+
+struct IconDesign {
+  int group;
+  std::set<int> sizes;
+};
+
+void PrintTo(const IconDesign& icon, std::ostream* out) { *out << "group " << icon.group; }
+
+class CompiledIconTest : public testing::TestWithParam<IconDesign> {};
+
+// Sixteen colours: 4 bits per pixel, one plane; each image is there as the RT_ICON it names.
+TEST_P(CompiledIconTest, GroupHoldsItsSizesInSixteenColours) {
+  const std::vector<resfile::Resource>& resources = testres::TallimoResources();
+  const resfile::Resource* group =
+      resfile::Find(resources, resfile::kRtGroupIcon, std::uint16_t(GetParam().group));
+  ASSERT_NE(group, nullptr);
+  const auto entries = resfile::ParseGroupIcon(group->data);
+  ASSERT_TRUE(entries);
+  std::set<int> sizes;
+  for (const resfile::GroupIconEntry& entry : *entries) {
+    SCOPED_TRACE("image " + std::to_string(entry.id));
+    sizes.insert(entry.width);
+    EXPECT_EQ(entry.height, entry.width);
+    EXPECT_EQ(entry.colorCount, 16);
+    EXPECT_EQ(entry.planes, 1);
+    EXPECT_EQ(entry.bitCount, 4);
+    const resfile::Resource* image = resfile::Find(resources, resfile::kRtIcon, entry.id);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->data.size(), entry.bytes);
+    const auto header = resfile::ParseIconImage(image->data);
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->width, entry.width);
+    EXPECT_EQ(header->height, 2 * entry.width);  // the colour image and its mask
+    EXPECT_EQ(header->bitCount, 4);
+  }
+  EXPECT_EQ(sizes, GetParam().sizes);
+}
+
+// The .ico files windres compiles show the pixels of the PNGs the Qt shell and the desktop use.
+TEST_P(CompiledIconTest, IcoFileShowsThePixelsOfThePngs) {
+  const QString folder = QStringLiteral(TALLIMO_SOURCE_DIR "/res/icons/");
+  QImageReader ico(folder + QString::number(GetParam().group) + QStringLiteral(".ico"));
+  ASSERT_TRUE(ico.canRead()) << ico.errorString().toStdString();
+  std::set<int> sizes;
+  for (int i = 0; i < ico.imageCount(); ++i) {
+    ASSERT_TRUE(ico.jumpToImage(i));
+    const QImage image = ico.read().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(image.isNull()) << ico.errorString().toStdString();
+    sizes.insert(image.width());
+    const QString png =
+        QStringLiteral("%1%2-%3.png").arg(folder).arg(GetParam().group).arg(image.width());
+    const QImage expected = QImage(png).convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(image.size(), expected.size()) << png.toStdString();
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        const QRgb got = image.pixel(x, y);
+        const QRgb want = expected.pixel(x, y);
+        // Where the mask leaves a pixel out, its colour bits do not matter.
+        const bool same = qAlpha(got) == 0 ? qAlpha(want) == 0 : got == want;
+        ASSERT_TRUE(same) << png.toStdString() << " at " << x << ", " << y;
+      }
+    }
+  }
+  EXPECT_EQ(sizes, GetParam().sizes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Groups, CompiledIconTest,
+                         testing::Values(IconDesign{res::kIdrMainFrame, {16, 32}},
+                                         IconDesign{res::kIdiAbout, {32}}));
+
+// The version block takes its numbers from the project version, through the generated header.
+TEST(CompiledVersionTest, FileAndProductVersionAreTheProjectVersion) {
+  const resfile::Resource* resource =
+      resfile::Find(testres::TallimoResources(), resfile::kRtVersion, 1);
+  ASSERT_NE(resource, nullptr);
+  const auto version = resfile::ParseVersion(resource->data);
+  ASSERT_TRUE(version);
+  const QStringList parts = QStringLiteral(TALLIMO_VERSION).split(u'.');
+  ASSERT_EQ(parts.size(), 4);
+  std::array<int, 4> project{};
+  for (int i = 0; i < 4; ++i) project[i] = parts[i].toInt();
+  EXPECT_EQ(version->file, project);
+  EXPECT_EQ(version->product, project);
+}
+
+// Every template cut short is refused rather than read as a smaller dialog.
+TEST(ResFileTest, RefusesEveryTruncatedDialogTemplate) {
+  for (const int id : {res::kIddTallimoDialog, res::kIddAboutBox}) {
+    const resfile::Resource* resource =
+        resfile::Find(testres::TallimoResources(), resfile::kRtDialog, std::uint16_t(id));
+    ASSERT_NE(resource, nullptr);
+    const std::span<const std::uint8_t> data(resource->data);
+    for (std::size_t size = 0; size < data.size(); ++size) {
+      EXPECT_FALSE(resfile::ParseDialog(data.first(size))) << "dialog " << id << ", " << size;
+    }
+  }
+}
+
+}  // namespace
