@@ -189,9 +189,9 @@ std::optional<std::int64_t> StatedLength(const AVFormatContext& format) {
 
 // Where the data ends by the demuxer's index of packet positions (every sample in MP4, the table
 // of contents of a Xing header, AVI's index, Matroska's cues when they lie close by). A stream with
-// entries past the end of the file ends at the first such entry; an index lying wholly within the
-// file and reaching close to the stated end vouches for the stated length. nullopt when it says
-// neither.
+// entries past the end of the file ends where its entries within the file say; an index lying
+// wholly within the file and reaching close to the stated end vouches for the stated length.
+// nullopt when it says neither.
 std::optional<std::int64_t> IndexedEnd(const AVFormatContext& format, std::int64_t size,
                                        std::int64_t stated) {
   // A table of contents has an entry per hundredth of the length, a seek table one per ten seconds;
@@ -213,7 +213,13 @@ std::optional<std::int64_t> IndexedEnd(const AVFormatContext& format, std::int64
     int kept = count;
     while (kept > 0 && past_end(kept - 1)) --kept;
     if (kept < count) {
-      end = std::max(end.value_or(0), since_start(kept));
+      // An entry that gives its packet's size (MP4) marks where the complete packets end; one that
+      // gives only a position (a table of contents) bounds the data from below.
+      const bool sized = avformat_index_get_entry(&stream, kept)->size > 0;
+      const std::int64_t stream_end = sized      ? since_start(kept)
+                                      : kept > 0 ? since_start(kept - 1)
+                                                 : 0;
+      end = std::max(end.value_or(0), stream_end);
     } else if (since_start(count - 1) >= reach) {
       return std::numeric_limits<std::int64_t>::max();
     }
