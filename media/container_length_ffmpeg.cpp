@@ -60,7 +60,7 @@ constexpr int kMaxId3v2Tags = 16;
 constexpr int kHeadPackets = 64;
 constexpr std::int64_t kHeadBytes = 256 * 1024;
 // Windows at the end of the file searched for the last timestamps, each larger than the last.
-constexpr std::array<std::int64_t, 3> kTailWindows = {64 * 1024, 256 * 1024, 1024 * 1024};
+constexpr std::array<std::int64_t, 3> kTailWindows = {16 * 1024, 256 * 1024, 1024 * 1024};
 // A stated length is refused when the file holds less than this fraction of the bytes it needs at
 // the rate of its first packets. Variable bit rates keep the factor generous: a loud start may
 // well run at twice the average rate.
