@@ -1,5 +1,5 @@
-// What the container reader learns from a file's first bytes before FFmpeg sees them: how long a
-// leading ID3v2 tag is, and whether the file is an archive or a document.
+// How long a leading ID3v2 tag is, which the container reader skips before FFmpeg sees the file.
+// Archives and documents are tested as whole files with the container reader.
 #include "media/file_sniff.h"
 
 #include <gtest/gtest.h>
@@ -33,39 +33,6 @@ TEST(Id3v2TagBytes, CountsHeaderSyncsafeBodyAndFooter) {
       {"no tag", std::string("\xFF\xFB\x90\x00\x00\x00\x00\x00\x00\x00", 10), 0},
   };
   for (const Case& c : cases) EXPECT_EQ(media::Id3v2TagBytes(Bytes(c.header)), c.bytes) << c.what;
-}
-
-TEST(IsArchiveOrDocument, KnowsArchivesAndDocumentsByTheirSignature) {
-  std::string tar(512, '\0');
-  tar.replace(0, 8, "song.mp3");
-  tar.replace(257, 6, std::string("ustar\0", 6));
-  const std::pair<std::string, bool> cases[] = {
-      {std::string("PK\x03\x04\x14\x00", 6), true},
-      {std::string("PK\x05\x06\x00\x00", 6), true},
-      {"Rar!\x1A\x07\x01", true},
-      {std::string("7z\xBC\xAF\x27\x1C\x00", 7), true},
-      {"\x1F\x8B\x08", true},
-      {std::string("\xFD"
-                   "7zXZ\x00",
-                   6),
-       true},
-      {"%PDF-1.7\n", true},
-      {"!<arch>\ndebian-binary", true},
-      {tar, true},
-      {"ID3\x04", false},
-      {"fLaC", false},
-      {"OggS", false},
-      {std::string("\x00\x00\x00\x18"
-                   "ftypM4A ",
-                   12),
-       false},
-      {"\x1A\x45\xDF\xA3", false},
-      {"PK", false},
-      {"", false},
-  };
-  for (const auto& [start, archive] : cases) {
-    EXPECT_EQ(media::IsArchiveOrDocument(Bytes(start)), archive) << start;
-  }
 }
 
 }  // namespace
