@@ -67,6 +67,8 @@ constexpr std::array<std::int64_t, 3> kTailWindows = {16 * 1024, 256 * 1024, 102
 constexpr std::int64_t kRateSlack = 4;
 
 constexpr std::int64_t kMicros = AV_TIME_BASE;
+// AV_TIME_BASE_Q is a C compound literal, which C++ compilers accept only as an extension.
+constexpr AVRational kMicrosBase = {1, AV_TIME_BASE};
 // How close to the stated end an index must reach to vouch for it.
 constexpr std::int64_t kIndexReach = 10 * kMicros;
 
@@ -145,7 +147,7 @@ bool IsMedia(const AVStream& stream) {
 // Microseconds of `value` in `base`; nullopt for unknown or overflowing values.
 std::optional<std::int64_t> Micros(std::int64_t value, AVRational base) {
   if (value == AV_NOPTS_VALUE || base.num <= 0 || base.den <= 0) return std::nullopt;
-  const std::int64_t micros = av_rescale_q(value, base, AV_TIME_BASE_Q);
+  const std::int64_t micros = av_rescale_q(value, base, kMicrosBase);
   if (micros == std::numeric_limits<std::int64_t>::min()) return std::nullopt;
   return micros;
 }
