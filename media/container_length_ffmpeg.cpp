@@ -14,10 +14,12 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "media/container_length.h"
@@ -414,6 +416,7 @@ std::int64_t LengthOf(FileView& view, const std::filesystem::path& path) {
   // file cut short.
   av_dict_set(&options, "usetoc", "1", 0);
   av_dict_set(&options, "format_whitelist", kDemuxers, 0);
+  // The view involves no protocol; should a reader reach for one anyway, only for a local file.
   av_dict_set(&options, "protocol_whitelist", "file", 0);
   // The name only adds its extension to the probe's evidence: nothing is opened by it.
   const int opened = avformat_open_input(&raw, path.c_str(), nullptr, &options);
