@@ -14,9 +14,9 @@ namespace {
 
 TEST(IsWaveName, LooksAtTheLastThreeCharactersInAnyCase) {
   const std::pair<const char*, bool> cases[] = {
-      {"a.wav", true}, {"a.WAV", true},   {"a.Wav", true},         {"xwav", true},
-      {"wav", true},   {"a.wave", false}, {"a.wav.mp3", false},    {"av", false},
-      {"", false},     {"a.wa", false},   {"/m/wav/a.mp3", false},
+      {"a.wav", true},  {"a.WAV", true},   {"a.Wav", true}, {"xwav", true},   {"wav", true},
+      {"a.wave", false}, {"a.wav.mp3", false}, {"av", false}, {"", false},     {"a.wa", false},
+      {"/m/wav/a.mp3", false},
   };
   for (const auto& [name, isWave] : cases) {
     EXPECT_EQ(media::IsWaveName(name), isWave) << name;
