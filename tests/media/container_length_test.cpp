@@ -1,0 +1,296 @@
+// Play lengths of files that are not read as WAV, through FFmpeg: every common container gives the
+// length of the signal that made it, files cut short give what they still hold, and anything that
+// is not audio or video gives 0 without blocking, without opening other files, and without reading
+// cover pictures.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "media/play_length.h"
+#include "tests/media/media_fixtures.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using media_test::Fixtures;
+using media_test::Picture;
+using media_test::Tone;
+
+struct Made {
+  const char* name;
+  std::string arguments;
+  std::int64_t seconds;
+};
+
+// Every length ends in half a second, well clear of the whole seconds that rounding down keeps,
+// whatever encoder delay and padding add.
+TEST(ContainerSeconds, CommonContainersGiveTheLengthOfTheirSignal) {
+  const std::string x264 = " -c:v libx264 -preset ultrafast";
+  const Made cases[] = {
+      {"cbr.mp3", Tone(4.5) + " -c:a libmp3lame -b:a 128k -write_xing 0", 4},
+      {"cbr-xing.mp3", Tone(5.5) + " -c:a libmp3lame -b:a 128k", 5},
+      {"vbr-xing.mp3", Tone(6.5) + " -c:a libmp3lame -q:a 4", 6},
+      {"tone.flac", Tone(7.5), 7},
+      {"vorbis.ogg", Tone(8.5) + " -c:a libvorbis", 8},
+      {"tone.opus", Tone(9.5) + " -c:a libopus", 9},
+      {"aac.m4a", Tone(3.5) + " -c:a aac", 3},
+      {"alac.m4a", Tone(4.5) + " -c:a alac", 4},
+      {"tone.aiff", Tone(5.5), 5},
+      {"tone.wma", Tone(6.5) + " -c:a wmav2", 6},
+      {"tone.wv", Tone(7.5) + " -c:a wavpack", 7},
+      {"tone.au", Tone(8.5), 8},
+      {"tone.ac3", Tone(9.5) + " -c:a ac3", 9},
+      {"adts.aac", Tone(3.5) + " -c:a aac", 3},
+      {"tone.mka", Tone(4.5) + " -c:a libvorbis", 4},
+      {"tone.wave", Tone(2.5) + " -f wav", 2},
+      {"clip.mkv", Picture(5.5) + " " + Tone(5.5) + x264 + " -c:a aac", 5},
+      {"clip.webm", Picture(6.5) + " " + Tone(6.5) + " -c:v libvpx -deadline realtime -cpu-used 8",
+       6},
+      {"clip.mp4", Picture(7.5) + " " + Tone(7.5) + x264 + " -c:a aac", 7},
+      {"clip.mov", Picture(8.5) + " " + Tone(8.5) + x264 + " -c:a aac", 8},
+      {"clip.avi", Picture(9.5) + " " + Tone(9.5) + " -c:v mpeg4 -c:a libmp3lame", 9},
+      {"clip.ts", Picture(3.5) + " " + Tone(3.5) + " -c:v mpeg2video -c:a mp2", 3},
+      {"clip.mpg", Picture(4.5) + " " + Tone(4.5) + " -c:v mpeg2video -c:a mp2 -f vob", 4},
+      {"clip.flv", Picture(5.5) + " " + Tone(5.5) + " -c:v flv1 -c:a libmp3lame", 5},
+      {"clip.3gp", Picture(6.5) + " " + Tone(6.5) + x264 + " -c:a aac -ar 16000", 6},
+      // The whole file counts, not its first stream: 2.5 s of picture, 7.5 s of sound.
+      {"longer-sound.mp4", Picture(2.5) + " " + Tone(7.5) + x264 + " -c:a aac", 7},
+      {"longer-sound.mkv", Picture(2.5) + " " + Tone(7.5) + x264 + " -c:a aac", 7},
+  };
+  for (const Made& c : cases) {
+    EXPECT_EQ(media::GetPlaySeconds(Fixtures::Get().Make(c.name, c.arguments)), c.seconds)
+        << c.name;
+  }
+}
+
+// Bytes this process has read so far, by the kernel's count.
+std::int64_t BytesRead() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  std::int64_t value = 0;
+  while (io >> key >> value) {
+    if (key == "rchar:") return value;
+  }
+  ADD_FAILURE() << "no rchar in /proc/self/io";
+  return 0;
+}
+
+TEST(ContainerSeconds, SkipsACoverPictureInsteadOfReadingIt) {
+  // Noise does not compress, so the picture stays over a megabyte.
+  const fs::path& song = Fixtures::Get().Make(
+      "covered.mp3",
+      Tone(6.5) +
+          " -f lavfi -i 'nullsrc=size=900x900:duration=0.04,geq=lum=random(1)*255:cb=128:cr=128'"
+          " -map 0 -map 1 -frames:v 1 -c:a libmp3lame -c:v png"
+          " -disposition:v attached_pic");
+  ASSERT_GT(fs::file_size(song), std::uintmax_t{1} << 20);
+
+  const std::int64_t before = BytesRead();
+  EXPECT_EQ(media::GetPlaySeconds(song), 6);
+  EXPECT_LT(BytesRead() - before, 256 * 1024);
+}
+
+void WritePrefix(const fs::path& from, const fs::path& to, std::uintmax_t bytes) {
+  std::ifstream in(from, std::ios::binary);
+  std::vector<char> prefix(bytes);
+  in.read(prefix.data(), static_cast<std::streamsize>(bytes));
+  std::ofstream(to, std::ios::binary).write(prefix.data(), in.gcount());
+}
+
+// A file cut short holds less than its header says. Each is cut in the middle of its 20.5 s, which
+// leaves a little over 10 s minus the header; what an index tells may round that down further.
+TEST(ContainerSeconds, FilesCutInHalfGiveWhatTheyStillHold) {
+  const std::string x264 = " -c:v libx264 -preset ultrafast";
+  const Made cases[] = {
+      {"cut-cbr.mp3", Tone(20.5) + " -c:a libmp3lame -b:a 128k", 20},
+      {"cut-vbr.mp3", Tone(20.5) + " -c:a libmp3lame -q:a 4", 20},
+      {"cut.flac", Tone(20.5), 20},
+      {"cut.ogg", Tone(20.5) + " -c:a libvorbis", 20},
+      {"cut.m4a", Tone(20.5) + " -c:a aac -movflags +faststart", 20},
+      {"cut.aiff", Tone(20.5), 20},
+      {"cut.wma", Tone(20.5) + " -c:a wmav2", 20},
+      {"cut.mka", Tone(20.5) + " -c:a libvorbis", 20},
+      {"cut.mp4", Picture(20.5) + " " + Tone(20.5) + x264 + " -c:a aac -movflags +faststart", 20},
+      {"cut.mkv", Picture(20.5) + " " + Tone(20.5) + x264 + " -c:a aac", 20},
+  };
+  for (const Made& c : cases) {
+    const fs::path& whole = Fixtures::Get().Make(c.name, c.arguments);
+    const fs::path half = Fixtures::Get().folder() / ("half-" + std::string(c.name));
+    WritePrefix(whole, half, fs::file_size(whole) / 2);
+    EXPECT_EQ(media::GetPlaySeconds(whole), c.seconds) << c.name;
+    const std::int64_t seconds = media::GetPlaySeconds(half);
+    EXPECT_GE(seconds, 8) << c.name;
+    EXPECT_LE(seconds, 10) << c.name;
+  }
+}
+
+TEST(ContainerSeconds, HeadersWithoutTheirMediaGiveZero) {
+  const Made cases[] = {
+      // Its Xing header says three minutes.
+      {"three-minutes.mp3", Tone(180.5) + " -c:a libmp3lame -q:a 4", 180},
+      {"long.flac", Tone(30.5), 30},
+      {"long.m4a", Tone(30.5) + " -c:a aac -movflags +faststart", 30},
+      {"long.mkv", Picture(30.5) + " -c:v libx264 -preset ultrafast", 30},
+  };
+  for (const Made& c : cases) {
+    const fs::path& whole = Fixtures::Get().Make(c.name, c.arguments);
+    const fs::path start = Fixtures::Get().folder() / ("1k-" + std::string(c.name));
+    WritePrefix(whole, start, 1024);
+    EXPECT_EQ(media::GetPlaySeconds(whole), c.seconds) << c.name;
+    EXPECT_EQ(media::GetPlaySeconds(start), 0) << c.name;
+  }
+}
+
+// WavPack keeps no index and its reader cannot start in the middle of the data, so only the byte
+// rate of the first blocks shows that most of the file is missing.
+TEST(ContainerSeconds, FileCutFarShortOfItsStatedLengthGivesItsBytesAtTheirRate) {
+  const fs::path& whole = Fixtures::Get().Make("long.wv", Tone(240.5) + " -c:a wavpack");
+  const fs::path fifth = Fixtures::Get().folder() / "fifth.wv";
+  WritePrefix(whole, fifth, fs::file_size(whole) / 5);
+  EXPECT_EQ(media::GetPlaySeconds(whole), 240);
+  const std::int64_t seconds = media::GetPlaySeconds(fifth);
+  EXPECT_GE(seconds, 44);
+  EXPECT_LE(seconds, 48);
+}
+
+void WriteText(const fs::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string Contents(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string LittleEndian(std::uint32_t value, int width) {
+  std::string bytes;
+  for (int i = 0; i < width; ++i) bytes += static_cast<char>(value >> (8 * i));
+  return bytes;
+}
+
+std::uint32_t Crc32(const std::string& bytes) {
+  std::uint32_t crc = 0xFFFFFFFF;
+  for (const char c : bytes) {
+    crc ^= static_cast<std::uint8_t>(c);
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+  }
+  return ~crc;
+}
+
+// A zip archive that stores `member` uncompressed, as archivers do with files that do not shrink.
+void WriteStoredZip(const fs::path& path, const std::string& name, const std::string& member) {
+  const auto u16 = [](std::uint32_t v) { return LittleEndian(v, 2); };
+  const auto u32 = [](std::uint32_t v) { return LittleEndian(v, 4); };
+  const auto size = static_cast<std::uint32_t>(member.size());
+  const std::string common = u16(20) + u16(0) + u16(0) + u16(0) + u16(0) + u32(Crc32(member)) +
+                             u32(size) + u32(size) + u16(static_cast<std::uint32_t>(name.size())) +
+                             u16(0);
+  const std::string local = "PK\x03\x04" + common + name + member;
+  const std::string central =
+      "PK\x01\x02" + u16(20) + common + u16(0) + u16(0) + u16(0) + u32(0) + u32(0) + name;
+  const std::string end = std::string("PK\x05\x06", 4) + u16(0) + u16(0) + u16(1) + u16(1) +
+                          u32(static_cast<std::uint32_t>(central.size())) +
+                          u32(static_cast<std::uint32_t>(local.size())) + u16(0);
+  WriteText(path, local + central + end);
+}
+
+class NotMediaTest : public testing::Test {
+ protected:
+  NotMediaTest()
+      : song_(Fixtures::Get().Make("song.mp3", Tone(5.5) + " -c:a libmp3lame -b:a 128k")),
+        dir_(Fixtures::Get().folder() /
+             testing::UnitTest::GetInstance()->current_test_info()->name()) {
+    fs::create_directories(dir_);
+  }
+
+  const fs::path& song_;
+  fs::path dir_;
+};
+
+TEST_F(NotMediaTest, TextImagesDocumentsArchivesAndNoiseGiveZero) {
+  ASSERT_EQ(media::GetPlaySeconds(song_), 5);
+  const std::string mp3 = Contents(song_);
+
+  WriteText(dir_ / "notes.txt", "Running order\n1. Overture\n2. Finale\n");
+  WriteText(dir_ / "subtitles.txt",
+            "1\n00:00:01,000 --> 00:00:04,000\nHello\n\n2\n01:00:00,000 --> 02:00:00,000\nBye\n");
+  WriteText(dir_ / "paper.pdf", "%PDF-1.4\n1 0 obj\n<< /Length 9 >>\nstream\n" + mp3);
+  WriteStoredZip(dir_ / "songs.zip", "song.mp3", mp3);
+  WriteText(dir_ / "empty.mp3", "");
+  std::mt19937 generator(2024);
+  std::string noise(300 * 1024, '\0');
+  for (char& c : noise) c = static_cast<char>(generator());
+  WriteText(dir_ / "noise.mp3", noise);
+  WriteText(dir_ / "noise.bin", noise);
+  Fixtures::Get().Make("picture.png", Picture(1) + " -frames:v 1");
+  Fixtures::Get().Make("animation.gif", Picture(3.5) + " -r 10");
+  fs::copy(Fixtures::Get().folder() / "picture.png", dir_);
+  fs::copy(Fixtures::Get().folder() / "animation.gif", dir_);
+  const std::string tar = "tar -C '" + song_.parent_path().string() + "' -cf '" +
+                          (dir_ / "songs.tar").string() + "' song.mp3";
+  ASSERT_EQ(std::system(tar.c_str()), 0);
+
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    EXPECT_EQ(media::GetPlaySeconds(entry.path()), 0) << entry.path().filename();
+  }
+}
+
+// Playlists name other files; FFmpeg's readers for them would open those and measure them.
+TEST_F(NotMediaTest, PlaylistsGiveZeroWithoutOpeningWhatTheyName) {
+  const std::string song = song_.string();
+  WriteText(dir_ / "list.m3u8",
+            "#EXTM3U\n#EXT-X-TARGETDURATION:6\n#EXTINF:5.5,\n" + song + "\n#EXT-X-ENDLIST\n");
+  WriteText(dir_ / "list.m3u", "#EXTM3U\n#EXTINF:5,Song\n" + song + "\n");
+  WriteText(dir_ / "list.ffconcat", "ffconcat version 1.0\nfile '" + song + "'\n");
+  WriteText(dir_ / "stream.sdp",
+            "v=0\no=- 0 0 IN IP4 127.0.0.1\ns=Song\nc=IN IP4 127.0.0.1\nt=0 0\n"
+            "m=audio 5004 RTP/AVP 14\n");
+
+  const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(::inotify_add_watch(watch, song.c_str(), IN_OPEN), 0);
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    EXPECT_EQ(media::GetPlaySeconds(entry.path()), 0) << entry.path().filename();
+  }
+  char event[4096];
+  EXPECT_LT(::read(watch, event, sizeof event), 0) << "the playlisted song was opened";
+  ::close(watch);
+}
+
+TEST_F(NotMediaTest, FifoGivesZeroWithoutWaitingForAWriter) {
+  const fs::path fifo = dir_ / "stream.mp3";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // Run apart, so that a call that blocks fails the test instead of hanging it.
+  auto call = std::async(std::launch::async, [fifo] { return media::GetPlaySeconds(fifo); });
+  ASSERT_EQ(call.wait_for(std::chrono::seconds(30)), std::future_status::ready)
+      << "blocked on the FIFO";
+  EXPECT_EQ(call.get(), 0);
+}
+
+TEST_F(NotMediaTest, FoldersAndMissingFilesGiveZero) {
+  fs::create_directories(dir_ / "album.mp3");
+  EXPECT_EQ(media::GetPlaySeconds(dir_ / "album.mp3"), 0);
+  EXPECT_EQ(media::GetPlaySeconds(dir_ / "missing.mp3"), 0);
+}
+
+TEST_F(NotMediaTest, UnreadableFileGivesZero) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+  const fs::path locked = dir_ / "locked.mp3";
+  fs::copy(song_, locked);
+  fs::permissions(locked, fs::perms::none);
+  EXPECT_EQ(media::GetPlaySeconds(locked), 0);
+}
+
+}  // namespace
