@@ -12,8 +12,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 the list follow every keystroke: the total of every line and the total of the
 selected text.
 
-Files dropped on the window add a line each; WAV sound files add their play
-length, read from the file's header.")
+Files dropped on the window add a line each; audio and video files (MP3,
+FLAC, Ogg, M4A, WAV, MP4, MKV and more) add their play length, read from
+their headers.")
 set(CPACK_STRIP_FILES ON)
 # Directories CPack creates would otherwise take the builder's umask, which may be group-writable.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
