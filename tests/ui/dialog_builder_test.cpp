@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <ostream>
@@ -219,6 +220,25 @@ TEST_F(StaticPrefixTest, MnemonicMovesTheFocusToTheNextTabStop) {
   EXPECT_EQ(QApplication::focusWidget(), built_.Control(1));
 }
 
+// As Windows creates one: at the start of 0 to 100, without text, never taking the focus.
+TEST(ProgressBarTest, StartsEmptyWithoutTextAndTakesNoFocus) {
+  QString error;
+  const auto script = ui::ParseResourceScript(
+      "1 DIALOG 0, 0, 100, 50\nBEGIN\n"
+      "  CONTROL \"\", 5, \"MSCTLS_PROGRESS32\", 0x50800001, 5, 5, 90, 10\nEND\n",
+      &error);
+  ASSERT_TRUE(script) << error.toStdString();
+  QDialog dialog;
+  const ui::BuiltDialog built = ui::BuildDialog(dialog, script->dialogs.at(1));
+  auto* bar = qobject_cast<QProgressBar*>(built.Control(5));
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->minimum(), 0);
+  EXPECT_EQ(bar->maximum(), 100);
+  EXPECT_EQ(bar->value(), 0);
+  EXPECT_FALSE(bar->isTextVisible());
+  EXPECT_EQ(bar->focusPolicy(), Qt::NoFocus);
+}
+
 struct UnsupportedCase {
   const char* name;
   const char* control;
@@ -251,7 +271,11 @@ INSTANTIATE_TEST_SUITE_P(
         UnsupportedCase{"CentredStatic", R"(CONTROL "a", -1, "STATIC", 0x1, 0, 0, 50, 8)"},
         UnsupportedCase{"CheckBox", R"(CONTROL "a", 5, "BUTTON", 0x50010002, 0, 0, 50, 8)"},
         UnsupportedCase{"EditWithAResourceNumber", R"(CONTROL 131, 5, "EDIT", 0x0, 0, 0, 50, 8)"},
-        UnsupportedCase{"IconByName", R"(CONTROL "app", -1, "STATIC", 0x3, 0, 0, 20, 20)"}),
+        UnsupportedCase{"IconByName", R"(CONTROL "app", -1, "STATIC", 0x3, 0, 0, 20, 20)"},
+        UnsupportedCase{"UprightProgressBar",
+                        R"(CONTROL "", 5, "msctls_progress32", 0x50800004, 0, 0, 10, 50)"},
+        UnsupportedCase{"MarqueeProgressBar",
+                        R"(CONTROL "", 5, "msctls_progress32", 0x50800008, 0, 0, 50, 10)"}),
     [](const testing::TestParamInfo<UnsupportedCase>& info) {
       return std::string(info.param.name);
     });
