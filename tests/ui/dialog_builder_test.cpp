@@ -1,5 +1,5 @@
-// Dialog units: the rounding Windows uses, the base units of the dialog font, and both dialogs
-// laid out control by control as their templates place them, with no text cut off.
+// Dialog units: the rounding Windows uses, the base units of the dialog font, and every dialog
+// laid out control by control as its template places it, with no text cut off.
 #include "ui/dialog_builder.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "tests/ui/dialog_helpers.h"
+#include "ui/measuring_dlg.h"
 #include "ui/resource_script.h"
 
 namespace {
@@ -134,6 +135,30 @@ TEST_F(MainDialogTest, NoTextIsCutOff) {
   aboutButton_->click();
   ASSERT_NE(VisibleAboutBox(), nullptr);
   ExpectNoTextCutOff(*VisibleAboutBox());
+}
+
+// The count is the code's own text, so it is checked at a size beyond any likely drop.
+TEST(MeasuringDialogTest, ControlsSitWhereTheTemplatePutsThemAndNoTextIsCutOff) {
+  CMeasuringDlg measuring;
+  measuring.SetProgress(999999, 1000000);
+  EXPECT_EQ(measuring.size(), QSize(280, 88));  // 160 x 54
+  const struct {
+    const char* name;
+    QRect pixels;
+  } controls[] = {
+      {"measuringBar", QRect(12, 31, 256, 16)},    // 7, 19, 146, 10
+      {"measuringCount", QRect(12, 60, 158, 13)},  // 7, 37, 90, 8
+      {"cancelButton", QRect(180, 54, 88, 23)},    // 103, 33, 50, 14
+  };
+  for (const auto& control : controls) {
+    const auto* widget = measuring.findChild<QWidget*>(QString::fromLatin1(control.name));
+    ASSERT_NE(widget, nullptr) << control.name;
+    EXPECT_EQ(widget->geometry(), control.pixels) << control.name;
+  }
+  QWidget* caption = LabelWithText(measuring, "再生時間を読み取っています...");
+  ASSERT_NE(caption, nullptr);
+  EXPECT_EQ(caption->geometry(), QRect(12, 11, 256, 13));  // 7, 7, 146, 8
+  ExpectNoTextCutOff(measuring);
 }
 
 // Statics that process "&" prefixes, as Windows draws them and gives their mnemonics to the next
