@@ -2,7 +2,7 @@
 #   make run    install what is missing, build, start Tallimo
 #   make test   install what is missing, build, run every test
 #   make bench | fuzz | sanitize | install PREFIX=...
-#   make screenshots   render both dialogs to docs/*.png;  make icons   redraw res/icons/*.png
+#   make screenshots   render the dialogs to docs/*.png;  make icons   redraw res/icons/*.png
 #   make package       build the Debian package build/tallimo_<version>_<arch>.deb
 #   make test-package  lintian on that package; as root also install, start, purge and check it
 

@@ -7,6 +7,7 @@ namespace res {
 inline constexpr int kIddAboutBox = 100;
 inline constexpr int kIdsAboutBox = 101;
 inline constexpr int kIddTallimoDialog = 102;
+inline constexpr int kIddMeasuring = 103;
 inline constexpr int kIdrMainFrame = 128;
 inline constexpr int kIdiAbout = 131;
 
@@ -19,6 +20,11 @@ inline constexpr int kIdcAboutButton = 1003;
 // Controls of the about box: OK keeps the standard command number, the address field reuses 1003.
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdcHomePage = 1003;
+
+// Controls of the progress dialog of a drop: Cancel keeps the standard command number.
+inline constexpr int kIdCancel = 2;
+inline constexpr int kIdcMeasuringBar = 1004;
+inline constexpr int kIdcMeasuringCount = 1005;
 
 // Command number of the about entry appended to the system menu (low four bits clear, below
 // 0xF000).

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 
 #include "ui/window_styles.h"
@@ -124,12 +125,24 @@ QWidget* CreateButton(const DialogTemplate& dialog, const ControlTemplate& contr
   return button;
 }
 
+// A new bar stands at 0 of 0 to 100, as on Windows, and shows no text, which Windows bars never do.
+QWidget* CreateProgressBar(const DialogTemplate& dialog, const ControlTemplate& control,
+                           QWidget* parent) {
+  if (control.style & (kPbsVertical | kPbsMarquee)) Unsupported(dialog, control);
+  auto* bar = new QProgressBar(parent);
+  bar->setRange(0, 100);
+  bar->setValue(0);
+  bar->setTextVisible(false);
+  return bar;
+}
+
 QWidget* CreateControl(const DialogTemplate& dialog, const ControlTemplate& control,
                        QWidget* parent) {
   if (control.textId && !IsIcon(control)) Unsupported(dialog, control);
   if (IsClass(control, "EDIT")) return CreateEdit(control, parent);
   if (IsClass(control, "STATIC")) return CreateStatic(dialog, control, parent);
   if (IsClass(control, "BUTTON")) return CreateButton(dialog, control, parent);
+  if (IsClass(control, "msctls_progress32")) return CreateProgressBar(dialog, control, parent);
   Unsupported(dialog, control);
 }
 
@@ -229,7 +242,8 @@ BuiltDialog BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate) {
         widget->setFocus();
       }
       previousTabStop = widget;
-    } else if (!IsClass(control, "STATIC")) {
+    } else if (IsClass(control, "EDIT") || IsClass(control, "BUTTON")) {
+      // Statics and progress bars take no focus at all.
       widget->setFocusPolicy(Qt::ClickFocus);
     }
     built.controls.push_back(BuiltControl{control.id, widget});

@@ -21,8 +21,8 @@ std::filesystem::path ToFilesystemPath(const QString& path) {
   return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
-WaitCursor::WaitCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+BusyCursor::BusyCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor)); }
 
-WaitCursor::~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+BusyCursor::~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
 
 }  // namespace ui

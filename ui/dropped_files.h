@@ -17,13 +17,14 @@ QStringList LocalFilePaths(const QMimeData& data);
 // The path as the file system names it: on Linux the bytes of the name, which need not be UTF-8.
 std::filesystem::path ToFilesystemPath(const QString& path);
 
-// Shows the wait cursor over the whole application for as long as it lives.
-class WaitCursor {
+// Shows the busy cursor, the arrow with a busy sign that says the program still takes input, over
+// the whole application for as long as it lives.
+class BusyCursor {
  public:
-  WaitCursor();
-  ~WaitCursor();
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
+  BusyCursor();
+  ~BusyCursor();
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
 }  // namespace ui

@@ -1,20 +1,97 @@
-// Renders the main dialog, holding a sample list with part of it selected, and the about box to
-// PNG files, without a display: tallimo_screenshots OUTPUT-FOLDER (make screenshots).
+// Renders the main dialog, holding typed lines and a drop of mixed files with part of the list
+// selected, the about box, and the progress dialog of a large drop in the middle of its measuring
+// to PNG files, without a display: tallimo_screenshots OUTPUT-FOLDER (make screenshots).
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
+#include <QThread>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string_view>
 
 #include "ui/about_dlg.h"
+#include "ui/measuring_dlg.h"
 #include "ui/tallimo_app.h"
 #include "ui/tallimo_dlg.h"
 
 namespace {
 
-// Four durations, one with the label a dropped file gets; the middle two will be selected.
-constexpr char kSampleList[] = "1:05.08\n0:42.30\n0:03.25[track 01.wav]\n2:10.00";
-constexpr int kSelectedLines = 2;
+constexpr char kTypedLines[] = "1:05.08\n2:10.00";
+
+// The files of the sample drop and the play lengths the picture gives them; none is read.
+struct SampleFile {
+  std::string_view path;
+  std::int64_t seconds;
+};
+constexpr SampleFile kDroppedFiles[] = {
+    {"/music/track 01.mp3", 205},
+    {"/music/intro.flac", 252},
+    {"/recordings/interview.m4a", 45000},
+    {"/video/clip.mp4", 2550},
+};
+// From the first dropped line to the end of the third.
+constexpr int kFirstSelectedLine = 2;
+constexpr int kSelectedLines = 3;
+
+// The progress picture: a drop of this many files, held after the first `kMeasuredFiles`.
+constexpr int kLargeDropFiles = 10000;
+constexpr int kMeasuredFiles = 1234;
+
+std::int64_t SampleSeconds(const std::filesystem::path& path) {
+  for (const SampleFile& file : kDroppedFiles) {
+    if (std::filesystem::path(file.path).filename() == path.filename()) return file.seconds;
+  }
+  return 0;
+}
+
+// Lets a number of files through at once, then holds every further one until it is opened.
+class Gate {
+ public:
+  explicit Gate(int files) : m_left(files) {}
+  std::int64_t Pass() {
+    std::unique_lock lock(m_mutex);
+    if (m_left > 0) {
+      --m_left;
+      return 0;
+    }
+    m_opened.wait(lock, [this] { return m_open; });
+    return 0;
+  }
+  void Open() {
+    const std::lock_guard lock(m_mutex);
+    m_open = true;
+    m_opened.notify_all();
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::condition_variable m_opened;
+  int m_left;
+  bool m_open = false;
+};
+
+// Runs the event loop until `done` holds: the lengths arrive through queued calls.
+bool WaitFor(const std::function<bool()>& done) {
+  const QDeadlineTimer deadline(std::chrono::seconds(20));
+  while (!done()) {
+    if (deadline.hasExpired()) {
+      std::fprintf(stderr, "tallimo_screenshots: the drop did not get that far\n");
+      return false;
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    QThread::msleep(5);
+  }
+  return true;
+}
 
 bool Save(QWidget& widget, const QString& path) {
   if (!widget.grab().save(path, "PNG")) {
@@ -23,6 +100,55 @@ bool Save(QWidget& widget, const QString& path) {
   }
   std::printf("%s\n", qPrintable(path));
   return true;
+}
+
+bool SaveMainDialogAndAboutBox(const QString& folder) {
+  CTallimoDlg dialog(nullptr, SampleSeconds);
+  dialog.show();
+  dialog.activateWindow();
+  auto* edit = dialog.findChild<QPlainTextEdit*>(QStringLiteral("timeEdit"));
+  edit->setPlainText(QString::fromUtf8(kTypedLines));
+  QStringList paths;
+  for (const SampleFile& file : kDroppedFiles) paths.append(QString::fromUtf8(file.path));
+  dialog.OnDropFiles(paths);
+  if (!WaitFor([&] { return !dialog.IsMeasuring(); })) return false;
+
+  QTextCursor cursor = edit->textCursor();
+  cursor.movePosition(QTextCursor::Start);
+  cursor.movePosition(QTextCursor::NextBlock, QTextCursor::MoveAnchor, kFirstSelectedLine);
+  cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, kSelectedLines - 1);
+  cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+  edit->setTextCursor(cursor);
+  QApplication::processEvents();
+  if (!Save(dialog, folder + QStringLiteral("/main-dialog.png"))) return false;
+
+  dialog.findChild<QPushButton*>(QStringLiteral("aboutButton"))->click();
+  QApplication::processEvents();
+  auto* about = dialog.findChild<CAboutDlg*>();
+  return about && Save(*about, folder + QStringLiteral("/about-box.png"));
+}
+
+bool SaveMeasuringDialog(const QString& folder) {
+  auto gate = std::make_shared<Gate>(kMeasuredFiles);
+  CTallimoDlg dialog(nullptr, [gate](const std::filesystem::path&) { return gate->Pass(); });
+  dialog.show();
+  QStringList paths;
+  for (int i = 0; i < kLargeDropFiles; ++i) {
+    paths.append(QStringLiteral("/music/take %1.wav").arg(i, 5, 10, QLatin1Char('0')));
+  }
+  dialog.OnDropFiles(paths);
+  const QString count = QStringLiteral("%1 / %2").arg(kMeasuredFiles).arg(kLargeDropFiles);
+  CMeasuringDlg* measuring = nullptr;
+  const bool shown = WaitFor([&] {
+    measuring = dialog.findChild<CMeasuringDlg*>();
+    return measuring && measuring->isVisible() &&
+           measuring->findChild<QLabel*>(QStringLiteral("measuringCount"))->text() == count;
+  });
+  const bool saved = shown && Save(*measuring, folder + QStringLiteral("/measuring.png"));
+  // Cancel first, so that the worker stops after the file the gate holds.
+  dialog.reject();
+  gate->Open();
+  return saved;
 }
 
 }  // namespace
@@ -35,23 +161,5 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   const QString folder = QString::fromLocal8Bit(argv[1]);
-
-  CTallimoDlg dialog;
-  dialog.show();
-  dialog.activateWindow();
-  auto* edit = dialog.findChild<QPlainTextEdit*>(QStringLiteral("timeEdit"));
-  edit->setPlainText(QString::fromUtf8(kSampleList));
-  QTextCursor cursor = edit->textCursor();
-  cursor.movePosition(QTextCursor::Start);
-  cursor.movePosition(QTextCursor::NextBlock);
-  cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, kSelectedLines - 1);
-  cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-  edit->setTextCursor(cursor);
-  QApplication::processEvents();
-  if (!Save(dialog, folder + QStringLiteral("/main-dialog.png"))) return 1;
-
-  dialog.findChild<QPushButton*>(QStringLiteral("aboutButton"))->click();
-  QApplication::processEvents();
-  auto* about = dialog.findChild<CAboutDlg*>();
-  return about && Save(*about, folder + QStringLiteral("/about-box.png")) ? 0 : 1;
+  return SaveMainDialogAndAboutBox(folder) && SaveMeasuringDialog(folder) ? 0 : 1;
 }

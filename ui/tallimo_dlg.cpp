@@ -1,4 +1,4 @@
-// The main dialog, built from template 102.
+// The main dialog, built from template 102, and the road of a drop through the measuring queue.
 #include "ui/tallimo_dlg.h"
 
 #include <QAction>
@@ -11,19 +11,38 @@
 #include <QPushButton>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <utility>
 
-#include "media/play_length.h"
 #include "res/resource.h"
 #include "timecalc/dropped_lines.h"
 #include "timecalc/edit_text.h"
 #include "timecalc/time_totals.h"
 #include "ui/about_dlg.h"
 #include "ui/dialog_builder.h"
-#include "ui/dropped_files.h"
+#include "ui/measuring_dlg.h"
 #include "ui/window_ops.h"
 
-CTallimoDlg::CTallimoDlg(QWidget* parent)
-    : QDialog(parent), m_hIcon(ui::LoadIconGroup(res::kIdrMainFrame)) {
+namespace {
+
+// A drop measured within this time lands without a progress dialog flashing up.
+constexpr std::chrono::milliseconds kProgressDelay(500);
+
+}  // namespace
+
+// The worker wakes the dialog from its own thread; a queued call is the one safe way to do that.
+CTallimoDlg::CTallimoDlg(QWidget* parent, media::MeasuringQueue::Reader reader)
+    : QDialog(parent),
+      m_hIcon(ui::LoadIconGroup(res::kIdrMainFrame)),
+      m_progressDelay(new QTimer(this)),
+      m_measuring(
+          [this] {
+            QMetaObject::invokeMethod(this, &CTallimoDlg::OnMeasuringNews, Qt::QueuedConnection);
+          },
+          std::move(reader)) {
   DoDataExchange(ui::BuildDialog(*this, ui::LoadDialogTemplate(res::kIddTallimoDialog)));
   ConnectSignals();
   OnInitDialog();
@@ -45,6 +64,7 @@ void CTallimoDlg::ConnectSignals() {
   // Qt reports every change of a selection, so nothing has to poll for it.
   connect(m_timeEdit, &QPlainTextEdit::selectionChanged, this, &CTallimoDlg::OnSelectionChanged);
   connect(m_aboutButton, &QPushButton::clicked, this, &CTallimoDlg::OnAboutButton);
+  connect(m_progressDelay, &QTimer::timeout, this, &CTallimoDlg::OnProgressDelay);
 }
 
 void CTallimoDlg::OnInitDialog() {
@@ -58,6 +78,9 @@ void CTallimoDlg::OnInitDialog() {
   addAction(help);
 
   setWindowIcon(m_hIcon);
+
+  m_progressDelay->setSingleShot(true);
+  m_progressDelay->setInterval(kProgressDelay);
 
   // The template lets the dialog take dropped files. The edit box would paste a dropped file's URL
   // as text; its drags of files come here instead.
@@ -136,14 +159,67 @@ bool CTallimoDlg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CTallimoDlg::OnDropFiles(const QStringList& paths) {
+  std::vector<std::filesystem::path> files;
+  files.reserve(static_cast<std::size_t>(paths.size()));
+  for (const QString& path : paths) files.push_back(ui::ToFilesystemPath(path));
+  m_drops.emplace(m_measuring.Add(std::move(files)), paths);
+  if (m_busyCursor) return;
+  // The window goes on taking input meanwhile; only a drop that takes long shows its progress.
+  m_busyCursor.emplace();
+  m_progressDelay->start();
+}
+
+bool CTallimoDlg::IsMeasuring() const { return !m_drops.empty(); }
+
+void CTallimoDlg::done(int result) {
+  OnCancelMeasuring();
+  QDialog::done(result);
+}
+
+void CTallimoDlg::OnMeasuringNews() {
+  const media::MeasuringQueue::News news = m_measuring.Collect();
+  for (const media::MeasuringQueue::Measured& measured : news.measured) {
+    const auto drop = m_drops.extract(measured.ticket);
+    if (!drop.empty()) AppendDroppedLines(drop.mapped(), measured.seconds);
+  }
+  if (!IsMeasuring()) {
+    EndMeasuring();
+    return;
+  }
+  if (m_measuringDlg) m_measuringDlg->SetProgress(news.filesDone, news.filesTotal);
+}
+
+void CTallimoDlg::OnProgressDelay() {
+  if (!m_measuringDlg) {
+    m_measuringDlg = new CMeasuringDlg(this);
+    connect(m_measuringDlg, &QDialog::rejected, this, &CTallimoDlg::OnCancelMeasuring);
+  }
+  // The count as it stands now; the drops may even have been measured since the last news.
+  OnMeasuringNews();
+  if (IsMeasuring()) m_measuringDlg->open();
+}
+
+// The list and the totals stay as they were; the worker drops the file it is reading.
+void CTallimoDlg::OnCancelMeasuring() {
+  m_measuring.CancelAll();
+  m_drops.clear();
+  EndMeasuring();
+}
+
+void CTallimoDlg::EndMeasuring() {
+  m_progressDelay->stop();
+  if (m_measuringDlg) m_measuringDlg->hide();
+  m_busyCursor.reset();
+}
+
+void CTallimoDlg::AppendDroppedLines(const QStringList& paths,
+                                     const std::vector<std::int64_t>& seconds) {
+  const std::size_t count = std::min(static_cast<std::size_t>(paths.size()), seconds.size());
   std::vector<std::u16string> lines;
-  {
-    // Thousands of files take a while to measure; say so instead of looking frozen.
-    const ui::WaitCursor busy;
-    for (const QString& path : paths) {
-      lines.push_back(timecalc::DroppedFileLine(ui::Utf16View(path),
-                                                media::GetPlaySeconds(ui::ToFilesystemPath(path))));
-    }
+  lines.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    lines.push_back(
+        timecalc::DroppedFileLine(ui::Utf16View(paths[static_cast<qsizetype>(i)]), seconds[i]));
   }
   // The document ends in a separator of its own; the character before it ends the user's text,
   // and the document keeps line breaks as paragraph or line separators.

@@ -1,15 +1,27 @@
 // The main dialog: the time list on the left, the total of every line and the total of the
-// selection on the right, both kept current on every change of the text and of the selection.
+// selection on the right, both kept current on every change of the text and of the selection;
+// dropped files are measured on a worker thread, so that the window never freezes.
 #pragma once
 
 #include <QDialog>
 #include <QIcon>
+#include <QStringList>
 #include <QtGlobal>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <vector>
 
+#include "media/measuring_queue.h"
+#include "media/play_length.h"
+#include "ui/dropped_files.h"
+
+class CMeasuringDlg;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
+class QTimer;
 
 namespace ui {
 struct BuiltDialog;
@@ -19,11 +31,20 @@ class CTallimoDlg : public QDialog {
   Q_OBJECT
 
  public:
-  explicit CTallimoDlg(QWidget* parent = nullptr);
+  // `reader` measures each dropped file; it runs on a thread of its own.
+  explicit CTallimoDlg(QWidget* parent = nullptr,
+                       media::MeasuringQueue::Reader reader = media::GetPlaySeconds);
 
-  // Appends one line per file, in the order given, as one edit of the list, and refreshes the
-  // totals once; the caret ends up after the new lines with nothing selected.
+  // Has the files measured off the window's thread, in the order given. Once all are measured,
+  // one line per file is appended as one edit of the list and the totals are refreshed; the caret
+  // ends up after the new lines with nothing selected. Drops land in the order they were made.
   void OnDropFiles(const QStringList& paths);
+
+  // Whether a drop is still waiting for its lengths.
+  bool IsMeasuring() const;
+
+  // Closing the window gives up on the drops still being measured.
+  void done(int result) override;
 
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -47,6 +68,12 @@ class CTallimoDlg : public QDialog {
   void OnAboutButton();
   void RecalcTotals();
 
+  void OnMeasuringNews();
+  void OnProgressDelay();
+  void OnCancelMeasuring();
+  void EndMeasuring();
+  void AppendDroppedLines(const QStringList& paths, const std::vector<std::int64_t>& seconds);
+
   QLabel* m_totalSel = nullptr;
   QLabel* m_totalAll = nullptr;
   QPlainTextEdit* m_timeEdit = nullptr;
@@ -58,4 +85,12 @@ class CTallimoDlg : public QDialog {
   // The selection (edit positions) that the totals on show were computed with.
   qsizetype m_calcSelStart = 0;
   qsizetype m_calcSelEnd = 0;
+
+  // The drops being measured, by ticket: the paths their lines will name.
+  std::map<std::uint64_t, QStringList> m_drops;
+  std::optional<ui::BusyCursor> m_busyCursor;  // while m_drops holds any
+  QTimer* m_progressDelay = nullptr;           // runs only while a drop is being measured
+  CMeasuringDlg* m_measuringDlg = nullptr;     // made when a drop first takes long
+  // Last, so that its worker is stopped and joined before anything it reports to goes away.
+  media::MeasuringQueue m_measuring;
 };

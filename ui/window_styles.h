@@ -43,4 +43,8 @@ inline constexpr std::uint32_t kBsTypeMask = 0x000F;
 inline constexpr std::uint32_t kBsPushButton = 0x0000;
 inline constexpr std::uint32_t kBsDefPushButton = 0x0001;
 
+// Progress bars (PBS_*) that stand upright or run to and fro instead of showing a position.
+inline constexpr std::uint32_t kPbsVertical = 0x0004;
+inline constexpr std::uint32_t kPbsMarquee = 0x0008;
+
 }  // namespace ui

@@ -1,5 +1,5 @@
-// Dialog units: the rounding Windows uses, the base units of the dialog font, and both dialogs
-// laid out control by control as their templates place them, with no text cut off.
+// Dialog units: the rounding Windows uses, the base units of the dialog font, and every dialog
+// laid out control by control as its template places it, with no text cut off.
 #include "ui/dialog_builder.h"
 
 #include <gtest/gtest.h>
@@ -10,12 +10,14 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <ostream>
 #include <utility>
 
 #include "tests/ui/dialog_helpers.h"
+#include "ui/measuring_dlg.h"
 #include "ui/resource_script.h"
 
 namespace {
@@ -135,6 +137,30 @@ TEST_F(MainDialogTest, NoTextIsCutOff) {
   ExpectNoTextCutOff(*VisibleAboutBox());
 }
 
+// The count is the code's own text, so it is checked at a size beyond any likely drop.
+TEST(MeasuringDialogTest, ControlsSitWhereTheTemplatePutsThemAndNoTextIsCutOff) {
+  CMeasuringDlg measuring;
+  measuring.SetProgress(999999, 1000000);
+  EXPECT_EQ(measuring.size(), QSize(280, 88));  // 160 x 54
+  const struct {
+    const char* name;
+    QRect pixels;
+  } controls[] = {
+      {"measuringBar", QRect(12, 31, 256, 16)},    // 7, 19, 146, 10
+      {"measuringCount", QRect(12, 60, 158, 13)},  // 7, 37, 90, 8
+      {"cancelButton", QRect(180, 54, 88, 23)},    // 103, 33, 50, 14
+  };
+  for (const auto& control : controls) {
+    const auto* widget = measuring.findChild<QWidget*>(QString::fromLatin1(control.name));
+    ASSERT_NE(widget, nullptr) << control.name;
+    EXPECT_EQ(widget->geometry(), control.pixels) << control.name;
+  }
+  QWidget* caption = LabelWithText(measuring, "再生時間を読み取っています...");
+  ASSERT_NE(caption, nullptr);
+  EXPECT_EQ(caption->geometry(), QRect(12, 11, 256, 13));  // 7, 7, 146, 8
+  ExpectNoTextCutOff(measuring);
+}
+
 // Statics that process "&" prefixes, as Windows draws them and gives their mnemonics to the next
 // tab stop: an edit field follows the first one; after the last, the next is the first, OK.
 constexpr char kPrefixDialog[] = R"(#pragma code_page(65001)
@@ -219,6 +245,25 @@ TEST_F(StaticPrefixTest, MnemonicMovesTheFocusToTheNextTabStop) {
   EXPECT_EQ(QApplication::focusWidget(), built_.Control(1));
 }
 
+// As Windows creates one: at the start of 0 to 100, without text, never taking the focus.
+TEST(ProgressBarTest, StartsEmptyWithoutTextAndTakesNoFocus) {
+  QString error;
+  const auto script = ui::ParseResourceScript(
+      "1 DIALOG 0, 0, 100, 50\nBEGIN\n"
+      "  CONTROL \"\", 5, \"MSCTLS_PROGRESS32\", 0x50800001, 5, 5, 90, 10\nEND\n",
+      &error);
+  ASSERT_TRUE(script) << error.toStdString();
+  QDialog dialog;
+  const ui::BuiltDialog built = ui::BuildDialog(dialog, script->dialogs.at(1));
+  auto* bar = qobject_cast<QProgressBar*>(built.Control(5));
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->minimum(), 0);
+  EXPECT_EQ(bar->maximum(), 100);
+  EXPECT_EQ(bar->value(), 0);
+  EXPECT_FALSE(bar->isTextVisible());
+  EXPECT_EQ(bar->focusPolicy(), Qt::NoFocus);
+}
+
 struct UnsupportedCase {
   const char* name;
   const char* control;
@@ -251,7 +296,11 @@ INSTANTIATE_TEST_SUITE_P(
         UnsupportedCase{"CentredStatic", R"(CONTROL "a", -1, "STATIC", 0x1, 0, 0, 50, 8)"},
         UnsupportedCase{"CheckBox", R"(CONTROL "a", 5, "BUTTON", 0x50010002, 0, 0, 50, 8)"},
         UnsupportedCase{"EditWithAResourceNumber", R"(CONTROL 131, 5, "EDIT", 0x0, 0, 0, 50, 8)"},
-        UnsupportedCase{"IconByName", R"(CONTROL "app", -1, "STATIC", 0x3, 0, 0, 20, 20)"}),
+        UnsupportedCase{"IconByName", R"(CONTROL "app", -1, "STATIC", 0x3, 0, 0, 20, 20)"},
+        UnsupportedCase{"UprightProgressBar",
+                        R"(CONTROL "", 5, "msctls_progress32", 0x50800004, 0, 0, 10, 50)"},
+        UnsupportedCase{"MarqueeProgressBar",
+                        R"(CONTROL "", 5, "msctls_progress32", 0x50800008, 0, 0, 50, 10)"}),
     [](const testing::TestParamInfo<UnsupportedCase>& info) {
       return std::string(info.param.name);
     });

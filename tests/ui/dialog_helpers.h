@@ -12,13 +12,19 @@
 #include <QTextCursor>
 #include <memory>
 
+#include "media/measuring_queue.h"
+#include "media/play_length.h"
 #include "ui/about_dlg.h"
 #include "ui/tallimo_dlg.h"
+
+// A guard against a hang when waiting for the dialog's worker thread; no test depends on how long
+// anything takes.
+inline constexpr int kPatienceMs = 20000;
 
 class MainDialogTest : public testing::Test {
  protected:
   void SetUp() override {
-    dialog_ = std::make_unique<CTallimoDlg>();
+    dialog_ = std::make_unique<CTallimoDlg>(nullptr, reader_);
     dialog_->show();
     dialog_->activateWindow();
     ASSERT_TRUE(WaitUntilActive(dialog_.get()));
@@ -38,6 +44,11 @@ class MainDialogTest : public testing::Test {
 
   void MoveCaret(qsizetype position) { Select(position, position); }
 
+  // Dropped files are measured on the dialog's worker thread; their lines land afterwards.
+  bool WaitUntilLanded() {
+    return QTest::qWaitFor([this] { return !dialog_->IsMeasuring(); }, kPatienceMs);
+  }
+
   // The about box the dialog has on show, if any.
   CAboutDlg* VisibleAboutBox() const {
     for (CAboutDlg* about : dialog_->findChildren<CAboutDlg*>()) {
@@ -52,6 +63,8 @@ class MainDialogTest : public testing::Test {
     return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
   }
 
+  // Measures the dropped files; a fixture may set another one before SetUp.
+  media::MeasuringQueue::Reader reader_ = media::GetPlaySeconds;
   std::unique_ptr<CTallimoDlg> dialog_;
   QPlainTextEdit* edit_ = nullptr;
   QLabel* totalAll_ = nullptr;

@@ -55,6 +55,7 @@ TEST_P(DropCaseTest, AddsOneLabelledLine) {
   const QString path =
       name.endsWith(u"wav", Qt::CaseInsensitive) ? Wave(name, c.seconds) : File(name);
   dialog_->OnDropFiles({path});
+  ASSERT_TRUE(WaitUntilLanded());
   EXPECT_EQ(edit_->toPlainText(), QString::fromUtf8(c.listAfter));
   EXPECT_EQ(totalAll_->text(), QString::fromLatin1(c.totalAll));
 }
@@ -84,6 +85,7 @@ TEST_F(DropTest, SeveralFilesAreOneEditInDropOrder) {
   const QStringList paths = {Wave("z.wav", 20), File("notes.txt"), Wave("a.wav", 3)};
   QSignalSpy changes(edit_, &QPlainTextEdit::textChanged);
   dialog_->OnDropFiles(paths);
+  ASSERT_TRUE(WaitUntilLanded());
   EXPECT_EQ(changes.count(), 1) << "the text must change, and the totals follow, once per drop";
   EXPECT_EQ(edit_->toPlainText(),
             QStringLiteral("1:00.00\n0:00.20[z.wav]\n0:00.00[notes.txt]\n0:00.03[a.wav]\n"));
@@ -99,6 +101,7 @@ TEST_F(DropTest, LeavesNothingSelectedAndTheCaretAfterTheNewLines) {
   Select(0, 7);
   ASSERT_EQ(totalSel_->text(), QStringLiteral("1:05.08"));
   dialog_->OnDropFiles({Wave("a.wav", 1)});
+  ASSERT_TRUE(WaitUntilLanded());
   EXPECT_FALSE(edit_->textCursor().hasSelection());
   EXPECT_EQ(edit_->textCursor().position(), edit_->toPlainText().size());
   EXPECT_EQ(totalSel_->text(), QStringLiteral("0:00.00"));
@@ -109,6 +112,7 @@ TEST_F(DropTest, ItemsThatCannotBeMeasuredStillAddAZeroLine) {
   ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("folder.wav")));
   dialog_->OnDropFiles({dir_.filePath(QStringLiteral("folder.wav")),
                         dir_.filePath(QStringLiteral("vanished.wav")), dir_.path() + u'/'});
+  ASSERT_TRUE(WaitUntilLanded());
   EXPECT_EQ(edit_->toPlainText(),
             QStringLiteral("0:00.00[folder.wav]\n0:00.00[vanished.wav]\n0:00.00[]\n"));
 }
@@ -120,6 +124,7 @@ TEST_F(DropTest, AnEmptyDropChangesNothingButRefreshesTheTotals) {
   }
   ASSERT_EQ(totalAll_->text(), QStringLiteral("0:00.00"));
   dialog_->OnDropFiles({});
+  ASSERT_TRUE(WaitUntilLanded());
   EXPECT_EQ(edit_->toPlainText(), QStringLiteral("2:00.00"));
   EXPECT_EQ(totalAll_->text(), QStringLiteral("2:00.00"));
 }
@@ -141,6 +146,7 @@ TEST_F(DropTest, FilesDraggedOntoTheEditBoxBecomeLinesNotUrlText) {
   data.setUrls({QUrl::fromLocalFile(Wave("a.wav", 10)),
                 QUrl(QStringLiteral("https://tallimo.example/b.wav"))});
   ASSERT_TRUE(DragAndDrop(edit_->viewport(), data, Qt::CopyAction | Qt::MoveAction));
+  ASSERT_TRUE(WaitUntilLanded());
   EXPECT_EQ(edit_->toPlainText(), QStringLiteral("0:00.10[a.wav]\n"));
   EXPECT_EQ(totalAll_->text(), QStringLiteral("0:00.10"));
 }
@@ -149,6 +155,7 @@ TEST_F(DropTest, FilesDraggedOntoTheRestOfTheDialogBecomeLines) {
   QMimeData data;
   data.setUrls({QUrl::fromLocalFile(File("b.txt"))});
   ASSERT_TRUE(DragAndDrop(dialog_.get(), data, Qt::CopyAction));
+  ASSERT_TRUE(WaitUntilLanded());
   EXPECT_EQ(edit_->toPlainText(), QStringLiteral("0:00.00[b.txt]\n"));
 }
 

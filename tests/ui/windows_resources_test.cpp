@@ -1,4 +1,4 @@
-// The Windows program's resources, as windres compiles res/tallimo.rc, against the values the two
+// The Windows program's resources, as windres compiles res/tallimo.rc, against the values the
 // dialogs are designed with, and against what the Qt shell reads and builds from the same script:
 // control by control, so that neither program can show a layout the other does not.
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
 #include <ostream>
@@ -110,6 +111,24 @@ const DialogDesign kAboutBox = {
         {"STATIC", -1, {85, 40, 41, 8}, 0x50020000, u"HomePage to:", 0},
     }};
 
+const DialogDesign kMeasuringDialog = {
+    103,
+    true,
+    0x80C800C0,
+    0,
+    {0, 0, 160, 54},
+    u"Tallimo",
+    9,
+    0,
+    0,
+    kDefaultCharset,
+    {
+        {"STATIC", -1, {7, 7, 146, 8}, 0x50020000, u"再生時間を読み取っています...", 0},
+        {"MSCTLS_PROGRESS32", 1004, {7, 19, 146, 10}, 0x50800000, u"", 0},
+        {"STATIC", 1005, {7, 37, 90, 8}, 0x50020080, u"", 0},
+        {"BUTTON", 2, {103, 33, 50, 14}, 0x50030001, u"キャンセル", 0},
+    }};
+
 class CompiledDialogTest : public testing::TestWithParam<DialogDesign> {};
 
 TEST_P(CompiledDialogTest, HasTheDesignedLayout) {
@@ -150,7 +169,8 @@ TEST_P(CompiledDialogTest, HasTheDesignedLayout) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Dialogs, CompiledDialogTest, testing::Values(kMainDialog, kAboutBox));
+INSTANTIATE_TEST_SUITE_P(Dialogs, CompiledDialogTest,
+                         testing::Values(kMainDialog, kAboutBox, kMeasuringDialog));
 
 TEST(CompiledStringTest, AboutEntryIsInTheTableAndReadByTheQtShell) {
   const std::map<int, std::u16string> strings = testres::Strings(testres::TallimoResources());
@@ -176,6 +196,9 @@ bool IsWidgetForClass(const resfile::DialogItem& item, const QWidget& widget) {
   }
   if (className == "STATIC") return qobject_cast<const QLabel*>(&widget) != nullptr;
   if (className == "BUTTON") return qobject_cast<const QPushButton*>(&widget) != nullptr;
+  if (className == "MSCTLS_PROGRESS32") {
+    return qobject_cast<const QProgressBar*>(&widget) != nullptr;
+  }
   return false;
 }
 
@@ -241,7 +264,8 @@ TEST_P(DialogAgreementTest, QtShellBuildsWhatWindresCompiled) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Dialogs, DialogAgreementTest,
-                         testing::Values(res::kIddTallimoDialog, res::kIddAboutBox));
+                         testing::Values(res::kIddTallimoDialog, res::kIddAboutBox,
+                                         res::kIddMeasuring));
 
 struct IconDesign {
   int group;
@@ -329,7 +353,7 @@ TEST(CompiledVersionTest, FileAndProductVersionAreTheProjectVersion) {
 
 // Every template cut short is refused rather than read as a smaller dialog.
 TEST(ResFileTest, RefusesEveryTruncatedDialogTemplate) {
-  for (const int id : {res::kIddTallimoDialog, res::kIddAboutBox}) {
+  for (const int id : {res::kIddTallimoDialog, res::kIddAboutBox, res::kIddMeasuring}) {
     const resfile::Resource* resource =
         resfile::Find(testres::TallimoResources(), resfile::kRtDialog, std::uint16_t(id));
     ASSERT_NE(resource, nullptr);

@@ -1,0 +1,321 @@
+// Drops whose files take long to measure, with readers of our own that hold each file until the
+// test lets it through: the window repaints meanwhile, the progress dialog appears and cancels,
+// drops land in order each as one edit, and closing the window in the middle ends cleanly.
+#include <gtest/gtest.h>
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/ui/dialog_helpers.h"
+#include "ui/measuring_dlg.h"
+
+namespace {
+
+// Every file the readers let through lasts one minute.
+constexpr std::int64_t kSecondsPerFile = 60;
+
+// Holds each file until the test lets it through, and records which files it was asked for.
+class GatedReader {
+ public:
+  std::int64_t operator()(const std::filesystem::path& path) {
+    std::unique_lock lock(m_mutex);
+    m_asked.push_back(path.filename().string());
+    m_changed.wait(lock, [this] { return m_allowed > 0 || m_open; });
+    if (!m_open) --m_allowed;
+    return kSecondsPerFile;
+  }
+  void Allow(int files) {
+    const std::lock_guard lock(m_mutex);
+    m_allowed += files;
+    m_changed.notify_all();
+  }
+  void Open() {
+    const std::lock_guard lock(m_mutex);
+    m_open = true;
+    m_changed.notify_all();
+  }
+  std::vector<std::string> Asked() {
+    const std::lock_guard lock(m_mutex);
+    return m_asked;
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  std::vector<std::string> m_asked;
+  int m_allowed = 0;
+  bool m_open = false;
+};
+
+QStringList Files(int count, const QString& prefix = QStringLiteral("f")) {
+  QStringList paths;
+  for (int i = 1; i <= count; ++i)
+    paths.append(QStringLiteral("/share/%1%2.wav").arg(prefix).arg(i));
+  return paths;
+}
+
+QString LinesOf(const QStringList& paths) {
+  QString lines;
+  for (const QString& path : paths) {
+    lines += QStringLiteral("0:01.00[%1]\n").arg(path.section(u'/', -1));
+  }
+  return lines;
+}
+
+// An idle window must not wake up.
+void ExpectNoTimerRunning(const QWidget& window) {
+  for (const QTimer* timer : window.findChildren<QTimer*>()) EXPECT_FALSE(timer->isActive());
+}
+
+bool ShowsBusyCursor() {
+  const QCursor* cursor = QGuiApplication::overrideCursor();
+  return cursor && cursor->shape() == Qt::BusyCursor;
+}
+
+// Whether the widget paints again when asked to, that is whether its thread is free.
+bool Repaints(QWidget* widget) {
+  struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint) ++paints;
+      return false;
+    }
+  } counter;
+  widget->installEventFilter(&counter);
+  widget->update();
+  return QTest::qWaitFor([&] { return counter.paints > 0; }, kPatienceMs);
+}
+
+class SlowDropTest : public MainDialogTest {
+ protected:
+  SlowDropTest() {
+    reader_ = [gate = gate_](const std::filesystem::path& path) { return (*gate)(path); };
+  }
+  // Before the dialog joins its worker, which may be held at the gate.
+  void TearDown() override { gate_->Open(); }
+
+  CMeasuringDlg* Progress() const { return dialog_->findChild<CMeasuringDlg*>(); }
+
+  // Waits for the progress dialog to show the count.
+  bool WaitForProgress(const QString& count) {
+    return QTest::qWaitFor(
+        [&] {
+          CMeasuringDlg* progress = Progress();
+          if (!progress || !progress->isVisible()) return false;
+          const auto* shown = progress->findChild<QLabel*>(QStringLiteral("measuringCount"));
+          return shown && shown->text() == count;
+        },
+        kPatienceMs);
+  }
+
+  bool WaitUntilAsked(std::size_t files) {
+    return QTest::qWaitFor([&] { return gate_->Asked().size() >= files; }, kPatienceMs);
+  }
+
+  std::shared_ptr<GatedReader> gate_ = std::make_shared<GatedReader>();
+};
+
+TEST_F(SlowDropTest, ShowsItsProgressAfterADelayAndRepaintsUntilTheLinesLand) {
+  edit_->setPlainText(QStringLiteral("1:00.00\n"));
+  const QStringList paths = Files(3);
+  dialog_->OnDropFiles(paths);
+  EXPECT_TRUE(dialog_->IsMeasuring());
+  EXPECT_TRUE(ShowsBusyCursor());
+  EXPECT_TRUE(Progress() == nullptr || !Progress()->isVisible()) << "not before the delay";
+
+  gate_->Allow(1);
+  ASSERT_TRUE(WaitForProgress(QStringLiteral("1 / 3")));
+  CMeasuringDlg* progress = Progress();
+  EXPECT_EQ(progress->windowModality(), Qt::WindowModal);
+  EXPECT_EQ(progress->parentWidget(), dialog_.get());
+  EXPECT_EQ(progress->findChild<QProgressBar*>(QStringLiteral("measuringBar"))->value(), 33);
+  EXPECT_TRUE(Repaints(dialog_.get()));
+  EXPECT_TRUE(Repaints(edit_->viewport()));
+  EXPECT_EQ(edit_->toPlainText(), QStringLiteral("1:00.00\n")) << "nothing lands before the end";
+
+  gate_->Open();
+  ASSERT_TRUE(WaitUntilLanded());
+  EXPECT_EQ(edit_->toPlainText(), QStringLiteral("1:00.00\n") + LinesOf(paths));
+  EXPECT_EQ(totalAll_->text(), QStringLiteral("1:03.00"));
+  EXPECT_FALSE(progress->isVisible());
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(SlowDropTest, DropsMadeMeanwhileLandInOrderEachAsItsOwnEdit) {
+  edit_->setPlainText(QStringLiteral("1:00.00"));
+  const QStringList first = Files(2, QStringLiteral("a"));
+  const QStringList second = Files(1, QStringLiteral("b"));
+  QSignalSpy changes(edit_, &QPlainTextEdit::textChanged);
+  dialog_->OnDropFiles(first);
+  dialog_->OnDropFiles({});
+  dialog_->OnDropFiles(second);
+  gate_->Allow(1);
+  ASSERT_TRUE(WaitForProgress(QStringLiteral("1 / 3"))) << "the count covers every drop waiting";
+
+  gate_->Open();
+  ASSERT_TRUE(WaitUntilLanded());
+  EXPECT_EQ(changes.count(), 2);
+  EXPECT_EQ(edit_->toPlainText(), QStringLiteral("1:00.00\n") + LinesOf(first) + LinesOf(second));
+  EXPECT_EQ(totalAll_->text(), QStringLiteral("1:03.00"));
+  edit_->undo();
+  EXPECT_EQ(edit_->toPlainText(), QStringLiteral("1:00.00\n") + LinesOf(first));
+  EXPECT_EQ(totalAll_->text(), QStringLiteral("1:02.00"));
+}
+
+enum class CancelBy { kButton, kEscape, kReturn, kCloseBox };
+
+struct CancelCase {
+  const char* name;
+  int files;
+  CancelBy by;
+};
+
+void PrintTo(const CancelCase& c, std::ostream* out) { *out << c.name; }
+
+class CancelTest : public SlowDropTest, public testing::WithParamInterface<CancelCase> {};
+
+TEST_P(CancelTest, LeavesTheListAsItWasAndNothingLandsAfterwards) {
+  const int files = GetParam().files;
+  edit_->setPlainText(QStringLiteral("1:05.08\n0:42.30"));
+  Select(0, 7);
+  const QString count = QStringLiteral("1 / %1").arg(files);
+  dialog_->OnDropFiles(Files(files));
+  gate_->Allow(1);
+  ASSERT_TRUE(WaitForProgress(count));
+  ASSERT_TRUE(WaitUntilAsked(2)) << "the second file is being read when Cancel comes";
+  EXPECT_TRUE(Repaints(edit_->viewport()));
+
+  CMeasuringDlg* progress = Progress();
+  switch (GetParam().by) {
+    case CancelBy::kButton:
+      QTest::mouseClick(progress->findChild<QPushButton*>(QStringLiteral("cancelButton")),
+                        Qt::LeftButton);
+      break;
+    case CancelBy::kEscape:
+      QTest::keyClick(progress, Qt::Key_Escape);
+      break;
+    case CancelBy::kReturn:
+      QTest::keyClick(progress, Qt::Key_Return);
+      break;
+    case CancelBy::kCloseBox:
+      progress->close();
+      break;
+  }
+  EXPECT_FALSE(progress->isVisible());
+  EXPECT_FALSE(dialog_->IsMeasuring());
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  EXPECT_TRUE(dialog_->isVisible());
+  EXPECT_EQ(edit_->toPlainText(), QStringLiteral("1:05.08\n0:42.30"));
+  EXPECT_EQ(totalAll_->text(), QStringLiteral("1:47.38"));
+  EXPECT_EQ(totalSel_->text(), QStringLiteral("1:05.08"));
+
+  // The file being read is finished and forgotten; a later drop lands alone.
+  gate_->Open();
+  dialog_->OnDropFiles({QStringLiteral("/share/z.wav")});
+  ASSERT_TRUE(WaitUntilLanded());
+  EXPECT_EQ(edit_->toPlainText(), QStringLiteral("1:05.08\n0:42.30\n0:01.00[z.wav]\n"));
+  EXPECT_EQ(gate_->Asked(), (std::vector<std::string>{"f1.wav", "f2.wav", "z.wav"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, CancelTest,
+    testing::Values(CancelCase{"ButtonOnThreeFiles", 3, CancelBy::kButton},
+                    CancelCase{"EscapeOnThreeFiles", 3, CancelBy::kEscape},
+                    CancelCase{"ReturnOnThreeFiles", 3, CancelBy::kReturn},
+                    CancelCase{"CloseBoxOnThreeFiles", 3, CancelBy::kCloseBox},
+                    CancelCase{"ButtonOnTenThousandFiles", 10000, CancelBy::kButton},
+                    CancelCase{"EscapeOnTenThousandFiles", 10000, CancelBy::kEscape},
+                    CancelCase{"CloseBoxOnTenThousandFiles", 10000, CancelBy::kCloseBox}),
+    [](const testing::TestParamInfo<CancelCase>& info) { return std::string(info.param.name); });
+
+// Escape and the close box end the window in the middle of a drop: the worker stops after the file
+// it is reading, nothing lands, and the busy cursor goes.
+enum class CloseBy { kEscape, kCloseBox };
+
+struct CloseCase {
+  const char* name;
+  CloseBy by;
+};
+
+void PrintTo(const CloseCase& c, std::ostream* out) { *out << c.name; }
+
+class CloseDuringDropTest : public SlowDropTest, public testing::WithParamInterface<CloseCase> {};
+
+TEST_P(CloseDuringDropTest, StopsAfterTheFileBeingRead) {
+  dialog_->OnDropFiles(Files(1000));
+  ASSERT_TRUE(WaitUntilAsked(1));
+  if (GetParam().by == CloseBy::kEscape) {
+    QTest::keyClick(edit_, Qt::Key_Escape);
+  } else {
+    EXPECT_TRUE(dialog_->close());
+  }
+  EXPECT_FALSE(dialog_->isVisible());
+  EXPECT_EQ(dialog_->result(), QDialog::Rejected);
+  EXPECT_FALSE(dialog_->IsMeasuring());
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  gate_->Open();
+  dialog_.reset();
+  EXPECT_EQ(gate_->Asked(), std::vector<std::string>{"f1.wav"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, CloseDuringDropTest,
+                         testing::Values(CloseCase{"Escape", CloseBy::kEscape},
+                                         CloseCase{"CloseBox", CloseBy::kCloseBox}),
+                         [](const testing::TestParamInfo<CloseCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// The program ending without closing the window first, as when the application quits.
+TEST_F(SlowDropTest, DestroyingTheWindowInTheMiddleOfADropStopsAfterTheFileBeingRead) {
+  dialog_->OnDropFiles(Files(1000));
+  ASSERT_TRUE(WaitUntilAsked(1));
+  // The destruction waits for the file being read, so the gate can only open from elsewhere; the
+  // pause lets the destruction get under way first.
+  std::thread opener([gate = gate_] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    gate->Open();
+  });
+  dialog_.reset();
+  opener.join();
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(gate_->Asked(), std::vector<std::string>{"f1.wav"});
+}
+
+// Ten thousand files measured at once: one change of the text, one undo step.
+class InstantDropTest : public MainDialogTest {
+ protected:
+  InstantDropTest() {
+    reader_ = [](const std::filesystem::path&) { return std::int64_t{1}; };
+  }
+};
+
+TEST_F(InstantDropTest, TenThousandFilesLandAsOneEdit) {
+  QSignalSpy changes(edit_, &QPlainTextEdit::textChanged);
+  dialog_->OnDropFiles(Files(10000));
+  ASSERT_TRUE(WaitUntilLanded());
+  ExpectNoTimerRunning(*dialog_);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(changes.count(), 1);
+  EXPECT_EQ(edit_->blockCount(), 10001);
+  EXPECT_EQ(totalAll_->text(), QStringLiteral("2:46.40"));
+  edit_->undo();
+  EXPECT_TRUE(edit_->toPlainText().isEmpty());
+  EXPECT_FALSE(edit_->document()->isUndoAvailable());
+  EXPECT_EQ(totalAll_->text(), QStringLiteral("0:00.00"));
+}
+
+}  // namespace
