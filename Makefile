@@ -4,6 +4,7 @@
 #   make bench | fuzz | sanitize | install PREFIX=...
 #   make windows        cross-compile the native Windows program to build-windows/tallimo.exe
 #   make test-windows   build the Windows suites and run them under Wine on a virtual X server
+#   make bench-windows  time the Windows dialog on a 1 MiB list under Wine, and size tallimo.exe
 #   make screenshots   render both dialogs to docs/*.png;  make icons   redraw res/icons/*.png
 
 BUILD        ?= build
@@ -22,7 +23,7 @@ SHELL       := /bin/bash
 .SHELLFLAGS := -eo pipefail -c
 
 .PHONY: all deps build run test bench fuzz sanitize install clean screenshots icons windows \
-        test-windows
+        test-windows bench-windows
 
 all: build
 
@@ -90,6 +91,16 @@ test-windows: deps
 	@cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 	@xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" \
 	    ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j $(JOBS)
+
+bench-windows: deps
+	@$(WINDOWS_CONFIGURE) >/dev/null
+	@cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target tallimo bench_dialog_win32
+	@echo "tallimo.exe: $$(stat -c %s $(WINDOWS_BUILD)/tallimo.exe) bytes"
+	@xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" bash -c ' \
+	    tests/win32/wine-prefix.sh $(abspath $(WINDOWS_BUILD))/wine-prefix \
+	        tests/win32/prefix-settings.reg && \
+	    export WINEPREFIX=$(abspath $(WINDOWS_BUILD))/wine-prefix WINEDEBUG=-all && \
+	    wine $(WINDOWS_BUILD)/win32/bench_dialog_win32.exe && wineserver -w'
 
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
