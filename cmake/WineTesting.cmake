@@ -18,3 +18,8 @@ add_test(NAME WinePrefix.Create
          COMMAND ${PROJECT_SOURCE_DIR}/tests/win32/wine-prefix.sh ${TALLIMO_WINE_PREFIX}
                  ${PROJECT_SOURCE_DIR}/tests/win32/prefix-settings.reg)
 set_tests_properties(WinePrefix.Create PROPERTIES FIXTURES_SETUP WinePrefix TIMEOUT 300)
+# Wine keeps its server and desktop process for a while after the last program; waiting for them
+# to end leaves nothing running on the X server when the tests are done with it.
+find_program(TALLIMO_WINESERVER wineserver REQUIRED)
+add_test(NAME WinePrefix.WaitForWineToEnd COMMAND env ${TALLIMO_WINE_ENV} ${TALLIMO_WINESERVER} -w)
+set_tests_properties(WinePrefix.WaitForWineToEnd PROPERTIES FIXTURES_CLEANUP WinePrefix TIMEOUT 60)
