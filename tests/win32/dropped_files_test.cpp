@@ -36,10 +36,31 @@ class DropTest : public testing::Test {
     std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
     std::replace(name.begin(), name.end(), '/', '-');  // parameterised tests are named "Case/..."
     dir_ = fs::path(testing::TempDir()) / ("tallimo-drop-" + name);
-    fs::remove_all(dir_);
+    RemoveTree(LR"(\\?\)" + dir_.native());
     fs::create_directories(dir_);
   }
-  void TearDown() override { fs::remove_all(dir_); }
+  void TearDown() override { RemoveTree(LR"(\\?\)" + dir_.native()); }
+
+  // remove_all cannot walk paths of 260 characters and more on Windows; Win32 can, given the
+  // \\?\ form.
+  static void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+      do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring child = path + L"\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+          RemoveTree(child);
+        } else {
+          ::DeleteFileW(child.c_str());
+        }
+      } while (::FindNextFileW(search, &found));
+      ::FindClose(search);
+    }
+    ::RemoveDirectoryW(path.c_str());
+  }
 
   // Makes the file and gives its full path as the drop carries it.
   std::u16string Make(const DroppedFile& file) const {
@@ -182,8 +203,6 @@ TEST_F(DropTest, PathsLongerThan260CharactersArriveWhole) {
     Drop(window, {std::u16string(win32::Utf16(file.native()))});
     EXPECT_EQ(win32::GetText(TimeEdit(window)), u"0:00.10[long name.wav]\r\n");
   });
-  fs::remove(file);
-  for (; folder != dir_; folder = folder.parent_path()) fs::remove(folder);
 }
 
 TEST_F(DropTest, DriveRootGivesAnEmptyName) {
