@@ -20,6 +20,11 @@ if [ ! -f "$prefix/.tallimo-ready" ]; then
   reg_file="$prefix/settings.reg"
   { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$settings"; } >"$reg_file"
   wine regedit /S "$(winepath -w "$reg_file")"
+  # Wine's own fonts (Marlett draws the caption buttons) come with Debian's fonts-wine, in a folder
+  # this Wine does not search: the prefix's font folder, which it does, links them.
+  for font in /usr/share/wine/fonts/*.ttf; do
+    [ -e "$font" ] && ln -sf "$font" "$prefix/drive_c/windows/Fonts/"
+  done
   wineserver -w
   touch "$prefix/.tallimo-ready"
 fi
