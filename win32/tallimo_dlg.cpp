@@ -17,9 +17,10 @@ constexpr UINT_PTR kTimeEditSubclassId = 1;
 
 std::u16string Ascii(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
-// Every way a selection moves without the text changing: keys, the mouse (a drag also scrolls on
-// the edit box's own timer), the edit menu's Select All, and EM_SETSEL from this program, the
-// dialog manager (Tab selects everything) or another program.
+// The messages after which the selection may have moved: keys (Ctrl+A arrives as a character),
+// the mouse (a drag also scrolls on the edit box's own timer), the edit menu's Select All, an undo
+// (which selects what it brings back), and EM_SETSEL from this program, the dialog manager (Tab
+// selects everything) or another program.
 bool CanMoveSelection(UINT message) {
   switch (message) {
     case WM_KEYDOWN:
