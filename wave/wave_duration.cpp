@@ -8,7 +8,7 @@
 #include <string_view>
 
 #ifdef _WIN32
-#include <fstream>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -109,21 +109,45 @@ std::int64_t SecondsFromHeader(std::span<const std::uint8_t> block, std::int64_t
 
 #ifdef _WIN32
 
-// Windows has no FIFOs among ordinary paths, so checking the type before opening is safe there.
+namespace {
+
+// Windows opens plain paths of MAX_PATH characters or more only when the program and the machine
+// both opted in; the \\?\ form opens them everywhere. It takes the path as it stands, so it is only
+// used for absolute paths, normalised and with backslashes.
+std::wstring OpenableForm(const std::filesystem::path& path) {
+  if (path.native().size() < MAX_PATH || !path.is_absolute()) return path.native();
+  std::wstring normal = path.lexically_normal().make_preferred().native();
+  if (normal.starts_with(LR"(\\?\)")) return normal;
+  if (normal.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + normal.substr(2);
+  return LR"(\\?\)" + normal;
+}
+
+}  // namespace
+
+// Opened with every share mode, so that a recorder still writing the file, or a player holding it,
+// neither stops the measuring nor is stopped by it. The wide path reaches names outside the ANSI
+// code page. A directory does not open without backup semantics, and the type check on the handle
+// turns away devices and pipes named like a WAV file.
 std::int64_t GetWaveSeconds(const std::filesystem::path& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return 0;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return 0;
-  std::array<char, kHeaderBytes> block{};
-  file.read(block.data(), block.size());
-  const auto got = static_cast<std::size_t>(file.gcount());
-  file.clear();
-  file.seekg(0, std::ios::end);
-  const std::streamoff length = file.tellg();
-  if (length < 0) return 0;
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(block.data());
-  return SecondsFromHeader(std::span(bytes, got), length);
+  HANDLE file = ::CreateFileW(OpenableForm(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  std::int64_t seconds = 0;
+  LARGE_INTEGER size{};
+  if (::GetFileType(file) == FILE_TYPE_DISK && ::GetFileSizeEx(file, &size)) {
+    std::array<std::uint8_t, kHeaderBytes> block{};
+    const auto wanted = static_cast<DWORD>(
+        std::min<std::int64_t>(size.QuadPart, static_cast<std::int64_t>(kHeaderBytes)));
+    DWORD got = 0;
+    // A local file delivers what was asked in one call; a network share may hand it over in parts.
+    for (DWORD n = 0; got < wanted; got += n) {
+      if (!::ReadFile(file, block.data() + got, wanted - got, &n, nullptr) || n == 0) break;
+    }
+    seconds = SecondsFromHeader(std::span(block).first(got), size.QuadPart);
+  }
+  ::CloseHandle(file);
+  return seconds;
 }
 
 #else

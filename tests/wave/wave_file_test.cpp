@@ -1,9 +1,16 @@
 // Tests of GetWaveSeconds on files written here: the layouts recorders and editors produce, sparse
-// files of several gigabytes, cut-off files, and paths that are not regular files.
-#include <fcntl.h>
+// files of several gigabytes, cut-off files, names in any script, paths that are not regular files,
+// and on Windows files that other programs hold open.
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <process.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -26,13 +33,21 @@ using wave_test::Prefix;
 
 namespace fs = std::filesystem;
 
+int ProcessId() {
+#ifdef _WIN32
+  return ::_getpid();
+#else
+  return ::getpid();
+#endif
+}
+
 // A fresh directory per test, so that parallel runs of the suite never share fixtures.
 class WaveFileTest : public testing::Test {
  protected:
   void SetUp() override {
     std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
     std::replace(name.begin(), name.end(), '/', '-');  // parameterised tests are named "Case/..."
-    dir_ = fs::temp_directory_path() / ("tallimo-wave-" + std::to_string(::getpid()) + "-" + name);
+    dir_ = fs::temp_directory_path() / ("tallimo-wave-" + std::to_string(ProcessId()) + "-" + name);
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -112,7 +127,35 @@ TEST_F(WaveFileTest, GivesZeroForMissingFileAndDirectory) {
   EXPECT_EQ(wave::GetWaveSeconds(dir_ / "x.wav"), 0);
 }
 
+// Both ways round: the characters of "テスト🎵.wav" lie outside every ANSI code page together.
+TEST_F(WaveFileTest, MeasuresNamesOutsideTheAnsiCodePage) {
+  for (const char8_t* name :
+       {u8"\u30c6\u30b9\u30c8\U0001F3B5.wav", u8"\u66f2 01.wav", u8"\u00e9t\u00e9.wav"}) {
+    const fs::path path = dir_ / fs::path(name);
+    wave_test::WriteWave(path, Header({Fmt(1, 8000, 8)}, 80000), 80000);
+    EXPECT_EQ(wave::GetWaveSeconds(path), 10) << reinterpret_cast<const char*>(name);
+  }
+}
+
+// Windows' old limit of 260 characters stops plain paths, not the file: a drop can carry longer
+// ones.
+TEST_F(WaveFileTest, MeasuresPathsLongerThanTheOldWindowsLimit) {
+  fs::path folder = dir_;
+  for (const char part : {'a', 'b', 'c', 'd', 'e'}) folder /= std::string(60, part);
+  fs::create_directories(folder);
+  const fs::path path = folder / "long.wav";
+  ASSERT_GT(path.native().size(), 300u);
+  wave_test::WriteWave(path, Header({Fmt(1, 8000, 8)}, 80000), 80000);
+  EXPECT_EQ(wave::GetWaveSeconds(path), 10);
+  // remove_all walks long paths no better than plain opens do on Windows: one step at a time.
+  fs::remove(path);
+  for (; folder != dir_; folder = folder.parent_path()) fs::remove(folder);
+}
+
 TEST_F(WaveFileTest, GivesZeroForFifoWithoutWaitingForAWriter) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows has no FIFOs among file names";
+#else
   const fs::path path = dir_ / "x.wav";
   ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
   auto seconds = std::async(std::launch::async, [&] { return wave::GetWaveSeconds(path); });
@@ -123,10 +166,14 @@ TEST_F(WaveFileTest, GivesZeroForFifoWithoutWaitingForAWriter) {
     ADD_FAILURE() << "GetWaveSeconds waited for a writer on a FIFO";
   }
   EXPECT_EQ(seconds.get(), 0);
+#endif
 }
 
 // Whatever feeds a pipe named like a WAV file meant its bytes for someone else.
 TEST_F(WaveFileTest, LeavesDataInAPipeUnread) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows has no FIFOs among file names";
+#else
   const fs::path path = dir_ / "x.wav";
   ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
   const int both_ends = ::open(path.c_str(), O_RDWR | O_NONBLOCK);  // both ends, so the bytes stay
@@ -137,6 +184,39 @@ TEST_F(WaveFileTest, LeavesDataInAPipeUnread) {
   Bytes left(header.size() + 1);
   EXPECT_EQ(::read(both_ends, left.data(), left.size()), static_cast<ssize_t>(header.size()));
   ::close(both_ends);
+#endif
 }
+
+#ifdef _WIN32
+
+// How other programs hold a file open while it is dropped: a recorder still writing it, a player,
+// an editor that keeps the right to rename or delete it. Measuring must neither fail nor get in
+// their way.
+TEST_F(WaveFileTest, MeasuresFilesOtherProgramsHoldOpen) {
+  struct Holder {
+    const char* who;
+    DWORD access;
+    DWORD share;
+  };
+  const Holder holders[] = {
+      {"recorder writing", GENERIC_WRITE, FILE_SHARE_READ},
+      {"player reading", GENERIC_READ, FILE_SHARE_READ},
+      {"editor that may rename", GENERIC_READ | DELETE,
+       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
+      {"writer that lets others rename", GENERIC_WRITE,
+       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
+  };
+  const fs::path path = dir_ / "held.wav";
+  wave_test::WriteWave(path, Header({Fmt(1, 8000, 8)}, 80000), 80000);
+  for (const Holder& holder : holders) {
+    HANDLE held = ::CreateFileW(path.c_str(), holder.access, holder.share, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE) << holder.who;
+    EXPECT_EQ(wave::GetWaveSeconds(path), 10) << holder.who;
+    ::CloseHandle(held);
+  }
+}
+
+#endif
 
 }  // namespace

@@ -1,0 +1,216 @@
+// Files dropped on the main dialog, as Explorer's drop arrives: an HDROP with wide paths in
+// WM_DROPFILES. One line per file, a line of its own, one undo step, names in any script and of
+// any length.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "tests/wave/wave_writer.h"
+#include "tests/win32/dialog_driver.h"
+#include "win32/tallimo_dlg.h"
+#include "win32/window_ops.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using win32_test::ItemText;
+using win32_test::Pump;
+
+enum class Kind { kWave, kText, kMissing, kFolder };
+
+struct DroppedFile {
+  const char16_t* name;
+  Kind kind;
+  int seconds = 0;
+};
+
+class DropTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '-');  // parameterised tests are named "Case/..."
+    dir_ = fs::path(testing::TempDir()) / ("tallimo-drop-" + name);
+    RemoveTree(LR"(\\?\)" + dir_.native());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { RemoveTree(LR"(\\?\)" + dir_.native()); }
+
+  // remove_all cannot walk paths of 260 characters and more on Windows; Win32 can, given the
+  // \\?\ form.
+  static void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+      do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring child = path + L"\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+          RemoveTree(child);
+        } else {
+          ::DeleteFileW(child.c_str());
+        }
+      } while (::FindNextFileW(search, &found));
+      ::FindClose(search);
+    }
+    ::RemoveDirectoryW(path.c_str());
+  }
+
+  // Makes the file and gives its full path as the drop carries it.
+  std::u16string Make(const DroppedFile& file) const {
+    const fs::path path = dir_ / fs::path(std::u16string(file.name));
+    switch (file.kind) {
+      case Kind::kWave: {
+        // 8-bit mono at 8000 Hz: 8000 bytes a second.
+        const auto bytes = static_cast<std::uint64_t>(file.seconds) * 8000;
+        wave_test::WriteWave(path, wave_test::Header({wave_test::Fmt(1, 8000, 8)}, bytes), bytes);
+        break;
+      }
+      case Kind::kText:
+        std::ofstream(path) << "notes";
+        break;
+      case Kind::kMissing:
+        break;
+      case Kind::kFolder:
+        fs::create_directory(path);
+        break;
+    }
+    return std::u16string(win32::Utf16(path.native()));
+  }
+
+  fs::path dir_;
+};
+
+void Drop(HWND dialog, const std::vector<std::u16string>& paths) {
+  ::SendMessageW(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(win32_test::MakeDrop(paths)), 0);
+  Pump(dialog);
+}
+
+HWND TimeEdit(HWND dialog) { return ::GetDlgItem(dialog, res::kIdcTimeEdit); }
+
+struct DropCase {
+  const char* name;
+  const char16_t* before;
+  std::vector<DroppedFile> files;
+  const char16_t* after;
+  const char16_t* totalAll;
+};
+
+void PrintTo(const DropCase& c, std::ostream* out) { *out << c.name; }
+
+class DropCaseTest : public DropTest, public testing::WithParamInterface<DropCase> {};
+
+TEST_P(DropCaseTest, AddsOneLinePerFile) {
+  std::vector<std::u16string> paths;
+  for (const DroppedFile& file : GetParam().files) paths.push_back(Make(file));
+  CTallimoDlg dialog;
+  win32_test::RunModal(dialog, [&paths](HWND window) {
+    win32::SetText(TimeEdit(window), GetParam().before);
+    Pump(window);
+    Drop(window, paths);
+    EXPECT_EQ(win32::GetText(TimeEdit(window)), GetParam().after);
+    EXPECT_EQ(ItemText(window, res::kIdcTotalAll), GetParam().totalAll);
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Drops, DropCaseTest,
+    testing::Values(
+        DropCase{"WaveOnAnEmptyList",
+                 u"",
+                 {{u"a.wav", Kind::kWave, 10}},
+                 u"0:00.10[a.wav]\r\n",
+                 u"0:00.10"},
+        DropCase{"OtherFile", u"", {{u"b.txt", Kind::kText}}, u"0:00.00[b.txt]\r\n", u"0:00.00"},
+        DropCase{"UpperCaseWave",
+                 u"0:00.10[a.wav]\r\n",
+                 {{u"c.WAV", Kind::kWave, 65}},
+                 u"0:00.10[a.wav]\r\n0:01.05[c.WAV]\r\n",
+                 u"0:01.15"},
+        DropCase{"AfterAnUnterminatedLastLine",
+                 u"1:00.00",
+                 {{u"a.wav", Kind::kWave, 205}},
+                 u"1:00.00\r\n0:03.25[a.wav]\r\n",
+                 u"1:03.25"},
+        DropCase{"ThreeFilesInTheOrderOfTheDrop",
+                 u"",
+                 {{u"x.wav", Kind::kWave, 1}, {u"y.txt", Kind::kText}, {u"z.wav", Kind::kWave, 2}},
+                 u"0:00.01[x.wav]\r\n0:00.00[y.txt]\r\n0:00.02[z.wav]\r\n",
+                 u"0:00.03"},
+        DropCase{"NameOutsideTheAnsiCodePage",
+                 u"",
+                 {{u"\u30c6\u30b9\u30c8\U0001F3B5.wav", Kind::kWave, 5}},
+                 u"0:00.05[\u30c6\u30b9\u30c8\U0001F3B5.wav]\r\n",
+                 u"0:00.05"},
+        DropCase{"DigitsInTheNameDoNotCount",
+                 u"",
+                 {{u"track 01.wav", Kind::kWave, 205}},
+                 u"0:03.25[track 01.wav]\r\n",
+                 u"0:03.25"},
+        DropCase{"MissingFile",
+                 u"",
+                 {{u"gone.wav", Kind::kMissing}},
+                 u"0:00.00[gone.wav]\r\n",
+                 u"0:00.00"},
+        DropCase{"Folder", u"", {{u"dir.wav", Kind::kFolder}}, u"0:00.00[dir.wav]\r\n", u"0:00.00"},
+        DropCase{"ControlCharacterInTheName",
+                 u"",
+                 {{u"a\tb.wav", Kind::kMissing}},
+                 u"0:00.00[a\uFFFDb.wav]\r\n",
+                 u"0:00.00"}),
+    [](const testing::TestParamInfo<DropCase>& info) { return std::string(info.param.name); });
+
+TEST_F(DropTest, WholeDropIsOneUndoStepAndLeavesTheCaretAfterItWithNothingSelected) {
+  const std::vector<std::u16string> paths = {Make({u"a.wav", Kind::kWave, 10}),
+                                             Make({u"b.wav", Kind::kWave, 20})};
+  CTallimoDlg dialog;
+  win32_test::RunModal(dialog, [&paths](HWND window) {
+    HWND edit = TimeEdit(window);
+    win32_test::Type(window, edit, u"1:00.00");
+    win32::SetSel(edit, 0, 4);
+    Pump(window);
+    ASSERT_EQ(ItemText(window, res::kIdcTotalSel), u"1:00.00");
+    Drop(window, paths);
+    const std::u16string after = u"1:00.00\r\n0:00.10[a.wav]\r\n0:00.20[b.wav]\r\n";
+    EXPECT_EQ(win32::GetText(edit), after);
+    const auto end = static_cast<DWORD>(after.size());
+    EXPECT_EQ(win32::GetSel(edit), (win32::Selection{end, end}));
+    EXPECT_EQ(ItemText(window, res::kIdcTotalSel), u"0:00.00");
+    EXPECT_EQ(ItemText(window, res::kIdcTotalAll), u"1:00.30");
+    ::SendMessageW(edit, EM_UNDO, 0, 0);
+    Pump(window);
+    EXPECT_EQ(win32::GetText(edit), u"1:00.00");
+    EXPECT_EQ(ItemText(window, res::kIdcTotalAll), u"1:00.00");
+  });
+}
+
+// Drop handlers once read names into 260-character buffers; deeper paths came out cut.
+TEST_F(DropTest, PathsLongerThan260CharactersArriveWhole) {
+  fs::path folder = dir_;
+  for (const char part : {'a', 'b', 'c', 'd', 'e'}) folder /= std::string(60, part);
+  fs::create_directories(folder);
+  const fs::path file = folder / "long name.wav";
+  wave_test::WriteWave(file, wave_test::Header({wave_test::Fmt(1, 8000, 8)}, 80000), 80000);
+  ASSERT_GT(file.native().size(), 300u);
+  CTallimoDlg dialog;
+  win32_test::RunModal(dialog, [&file](HWND window) {
+    Drop(window, {std::u16string(win32::Utf16(file.native()))});
+    EXPECT_EQ(win32::GetText(TimeEdit(window)), u"0:00.10[long name.wav]\r\n");
+  });
+}
+
+TEST_F(DropTest, DriveRootGivesAnEmptyName) {
+  CTallimoDlg dialog;
+  win32_test::RunModal(dialog, [](HWND window) {
+    Drop(window, {u"C:\\"});
+    EXPECT_EQ(win32::GetText(TimeEdit(window)), u"0:00.00[]\r\n");
+  });
+}
+
+}  // namespace

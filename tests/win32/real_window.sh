@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Runs the real tallimo.exe under Wine on an X server: types a list with xdotool, selects a line
+# with Shift+Home, lets another program select another stretch (EM_SETSEL) and drop a WAV file
+# with a Japanese name, and checks the totals after each step; then presses Escape and expects
+# the program to end with status 0. The Wine prefix comes from the environment (WINEPREFIX).
+# Usage: real_window.sh path/to/tallimo.exe path/to/tallimo_remote.exe
+set -euo pipefail
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" "$0" "$@"
+fi
+
+program=$1
+remote=$2
+work=$(mktemp -d)
+pid=
+cleanup() {
+  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# 8-bit mono at 8000 Hz, 10 seconds of silence after the 44-byte header.
+wav="$work/テスト🎵.wav"
+printf 'RIFF\x00\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00\x00\x40\x1f\x00\x00\x01\x00\x08\x00data\x00\x00\x00\x00' >"$wav"
+truncate -s $((44 + 80000)) "$wav"
+
+# Waits for what the program shows to become `expected`: posted messages and typed keys arrive
+# when the program gets to them.
+expect() {
+  local what=$1 expected=$2 got=
+  for _ in $(seq 100); do
+    got=$(wine "$remote" "$what")
+    [ "$got" = "$expected" ] && return 0
+    sleep 0.1
+  done
+  echo "$what: expected '$expected', got '$got'" >&2
+  exit 1
+}
+
+wine "$program" &
+pid=$!
+window=$(timeout 60 xdotool search --sync --name "^Tallimo$" | head -n 1)
+[ -n "$window" ] || { echo "no Tallimo window appeared" >&2; exit 1; }
+# No window manager runs here, so the window is given the focus directly.
+xdotool windowfocus --sync "$window"
+
+xdotool type --delay 20 "1:05.08"
+xdotool key Return
+xdotool type --delay 20 "0:42.30"
+expect totals "1:47.38 0:00.00"
+xdotool key shift+Home
+expect totals "1:47.38 0:42.30"
+
+wine "$remote" select 0 7
+expect totals "1:47.38 1:05.08"
+
+wine "$remote" drop "$(winepath -w "$wav")"
+expect totals "1:47.48 0:00.00"
+expect text "$(printf '1:05.08\r\n0:42.30\r\n0:00.10[テスト🎵.wav]\r\n')"
+kill -0 "$pid" || { echo "Tallimo ended before Escape" >&2; exit 1; }
+
+xdotool key Escape
+status=0
+wait "$pid" || status=$?
+pid=
+[ "$status" -eq 0 ] || { echo "Tallimo ended with status $status" >&2; exit 1; }
+echo "Tallimo took typing, a keyboard selection, a selection and a drop from another program, and ended on Escape with status 0"

@@ -1,0 +1,47 @@
+// A dialog from a resource template on plain Win32: DialogBoxParamW runs it, the object rides in
+// the window's DWLP_USER slot, and every message reaches a virtual handler. Derived dialogs route
+// the messages they handle in OnMessage, one switch in the order of their message map.
+#pragma once
+
+#include <windows.h>
+
+namespace win32 {
+
+class CDialog {
+ public:
+  CDialog(int templateId, HWND parent);
+  virtual ~CDialog() = default;
+  CDialog(const CDialog&) = delete;
+  CDialog& operator=(const CDialog&) = delete;
+
+  // Shows the dialog and returns when it ends: the value given to EndDialog, or -1 when the
+  // template could not be turned into a window.
+  INT_PTR DoModal();
+
+  // The dialog's window while it runs, null before and after.
+  HWND GetSafeHwnd() const { return m_hWnd; }
+
+ protected:
+  // WM_INITDIALOG; TRUE lets the dialog manager give the focus to the first tab stop.
+  virtual BOOL OnInitDialog() { return TRUE; }
+  // IDOK (Return on a default button, or OK itself) and IDCANCEL (Escape, the close box).
+  virtual void OnOK() { EndDialog(IDOK); }
+  virtual void OnCancel() { EndDialog(IDCANCEL); }
+  // Any other message: true when handled, with the message's result in `result`; false leaves it
+  // to the dialog manager's default handling.
+  virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+  void EndDialog(INT_PTR result) const { ::EndDialog(m_hWnd, result); }
+  HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
+
+  HWND m_hWnd = nullptr;
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+
+  int m_templateId;
+  HWND m_parent;
+};
+
+}  // namespace win32

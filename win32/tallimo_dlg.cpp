@@ -1,0 +1,189 @@
+// The main dialog, from template 102.
+#include "win32/tallimo_dlg.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "res/resource.h"
+#include "timecalc/dropped_lines.h"
+#include "timecalc/edit_text.h"
+#include "timecalc/time_totals.h"
+#include "win32/about_dlg.h"
+#include "win32/dropped_files.h"
+
+namespace {
+
+constexpr UINT_PTR kTimeEditSubclassId = 1;
+
+std::u16string Ascii(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+
+// The messages after which the selection may have moved: keys (Ctrl+A arrives as a character),
+// the mouse (a drag also scrolls on the edit box's own timer), the edit menu's Select All, an undo
+// (which selects what it brings back), and EM_SETSEL from this program, the dialog manager (Tab
+// selects everything) or another program.
+bool CanMoveSelection(UINT message) {
+  switch (message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+    case WM_MOUSEMOVE:
+    case WM_CAPTURECHANGED:
+    case WM_TIMER:
+    case WM_CONTEXTMENU:
+    case EM_SETSEL:
+    case EM_UNDO:
+    case WM_UNDO:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+CTallimoDlg::CTallimoDlg(HWND parent)
+    : win32::CDialog(res::kIddTallimoDialog, parent),
+      m_hIcon(win32::LoadIconGroup(res::kIdrMainFrame, ::GetSystemMetrics(SM_CXICON),
+                                   ::GetSystemMetrics(SM_CYICON))),
+      m_hSmallIcon(win32::LoadIconGroup(res::kIdrMainFrame, ::GetSystemMetrics(SM_CXSMICON),
+                                        ::GetSystemMetrics(SM_CYSMICON))) {}
+
+void CTallimoDlg::DoDataExchange() {
+  m_totalSel = GetDlgItem(res::kIdcTotalSel);
+  m_totalAll = GetDlgItem(res::kIdcTotalAll);
+  m_timeEdit = GetDlgItem(res::kIdcTimeEdit);
+}
+
+BOOL CTallimoDlg::OnInitDialog() {
+  DoDataExchange();
+
+  const std::u16string aboutEntry = win32::LoadStringText(res::kIdsAboutBox);
+  if (!aboutEntry.empty()) {
+    win32::AppendSystemMenuEntry(m_hWnd, res::kIdmAboutBox, aboutEntry);
+  }
+
+  ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+  ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
+
+  // An edit box takes 30,000 characters from the keyboard unless told otherwise; 0 means as many
+  // as it can hold.
+  ::SendMessageW(m_timeEdit, EM_SETLIMITTEXT, 0, 0);
+  ::SetWindowSubclass(m_timeEdit, &CTallimoDlg::TimeEditProc, kTimeEditSubclassId,
+                      reinterpret_cast<DWORD_PTR>(this));
+  return TRUE;
+}
+
+bool CTallimoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+  switch (message) {
+    case WM_SYSCOMMAND:
+      return OnSysCommand(static_cast<UINT>(wParam));
+    case WM_PAINT:
+      return OnPaint();
+    case WM_QUERYDRAGICON:
+      result = reinterpret_cast<LRESULT>(OnQueryDragIcon());
+      return true;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == res::kIdcTimeEdit && HIWORD(wParam) == EN_CHANGE) {
+        RecalcTotals();
+        return true;
+      }
+      if (LOWORD(wParam) == res::kIdcAboutButton && HIWORD(wParam) == BN_CLICKED) {
+        OnAboutButton();
+        return true;
+      }
+      return false;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wParam));
+      return true;
+    // F1: the program carries no help text; the about box is the one thing Help can show.
+    case WM_HELP:
+      OnAboutButton();
+      result = TRUE;
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CTallimoDlg::OnSysCommand(UINT id) {
+  // The low four bits of a system command are the window system's own.
+  if ((id & 0xFFF0) != res::kIdmAboutBox) return false;
+  OnAboutButton();
+  return true;
+}
+
+// The frame has no minimise box, but another program can still minimise the window: it then shows
+// the program's icon in the middle of its client area.
+bool CTallimoDlg::OnPaint() {
+  if (!::IsIconic(m_hWnd)) return false;
+  PAINTSTRUCT paint;
+  HDC dc = ::BeginPaint(m_hWnd, &paint);
+  ::SendMessageW(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RECT client;
+  ::GetClientRect(m_hWnd, &client);
+  const int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+  const int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+  ::DrawIcon(dc, x, y, m_hIcon);
+  ::EndPaint(m_hWnd, &paint);
+  return true;
+}
+
+void CTallimoDlg::OnAboutButton() {
+  CAboutDlg about(m_hWnd);
+  about.DoModal();
+}
+
+void CTallimoDlg::RecalcTotals() {
+  const std::u16string text = win32::GetText(m_timeEdit);
+  m_calcSel = win32::GetSel(m_timeEdit);
+  const timecalc::EditBytes bytes =
+      timecalc::ToListBytes(text, timecalc::LineBreak::kCrLf, m_calcSel.start, m_calcSel.end);
+  const timecalc::Totals totals = timecalc::ComputeTotals(bytes.bytes, bytes.start, bytes.end);
+  win32::SetText(m_totalAll, Ascii(timecalc::FormatSeconds(totals.all)));
+  win32::SetText(m_totalSel, Ascii(timecalc::FormatSeconds(totals.selection)));
+}
+
+void CTallimoDlg::OnDropFiles(HDROP drop) {
+  const std::vector<std::u16string> paths = win32::DroppedPaths(drop);
+  ::DragFinish(drop);
+  AppendDroppedLines(MeasureDroppedFiles(paths));
+}
+
+void CTallimoDlg::AppendDroppedLines(const std::vector<std::u16string>& lines) {
+  const std::u16string list = win32::GetText(m_timeEdit);
+  const std::u16string text = timecalc::AppendedDropText(list, lines, timecalc::LineBreak::kCrLf);
+  if (text.empty()) {
+    RecalcTotals();
+    return;
+  }
+  // Moving the caret to the end first clears any selection, so the recomputation that the
+  // insertion triggers already sees the empty selection. One replacement is one change; the edit
+  // box would merge it with typing that ended at the same place, so its single undo step is
+  // emptied first and then holds the drop alone.
+  const auto end = static_cast<DWORD>(list.size());
+  win32::SetSel(m_timeEdit, end, end);
+  ::SendMessageW(m_timeEdit, EM_EMPTYUNDOBUFFER, 0, 0);
+  win32::ReplaceSel(m_timeEdit, text);
+  ::SendMessageW(m_timeEdit, EM_SCROLLCARET, 0, 0);
+}
+
+LRESULT CALLBACK CTallimoDlg::TimeEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR subclassId, DWORD_PTR self) {
+  if (message == WM_NCDESTROY) {
+    ::RemoveWindowSubclass(edit, &CTallimoDlg::TimeEditProc, subclassId);
+    return ::DefSubclassProc(edit, message, wParam, lParam);
+  }
+  const LRESULT result = ::DefSubclassProc(edit, message, wParam, lParam);
+  if (CanMoveSelection(message)) reinterpret_cast<CTallimoDlg*>(self)->OnSelectionMaybeChanged();
+  return result;
+}
+
+void CTallimoDlg::OnSelectionMaybeChanged() {
+  const win32::Selection selection = win32::GetSel(m_timeEdit);
+  // Clicking somewhere leaves the selection total as it was.
+  if (selection.empty() || selection == m_calcSel) return;
+  RecalcTotals();
+}

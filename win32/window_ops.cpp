@@ -1,0 +1,74 @@
+// Thin wrappers over Win32 for the dialogs.
+#include "win32/window_ops.h"
+
+#include <shellapi.h>
+
+namespace win32 {
+
+std::u16string GetText(HWND window) {
+  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)), L'\0');
+  // The length asked for includes the terminating NUL, which std::wstring keeps in place anyway.
+  const int copied = ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()) + 1);
+  text.resize(static_cast<std::size_t>(copied));
+  return std::u16string(Utf16(text));
+}
+
+void SetText(HWND window, std::u16string_view text) {
+  ::SetWindowTextW(window, Wide(std::u16string(text)));
+}
+
+Selection GetSel(HWND edit) {
+  Selection selection;
+  ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&selection.start),
+                 reinterpret_cast<LPARAM>(&selection.end));
+  return selection;
+}
+
+void SetSel(HWND edit, DWORD start, DWORD end) { ::SendMessageW(edit, EM_SETSEL, start, end); }
+
+void ReplaceSel(HWND edit, std::u16string_view text) {
+  const std::u16string terminated(text);
+  ::SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Wide(terminated)));
+}
+
+void AppendSystemMenuEntry(HWND window, UINT command, std::u16string_view text) {
+  HMENU menu = ::GetSystemMenu(window, FALSE);
+  if (menu == nullptr) return;
+  ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuW(menu, MF_STRING, command, Wide(std::u16string(text)));
+}
+
+std::u16string LoadStringText(UINT id) {
+  // With no buffer size, LoadStringW hands out a pointer into the resource itself, so strings of
+  // any length come out whole.
+  const wchar_t* text = nullptr;
+  const int length =
+      ::LoadStringW(::GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
+  if (length <= 0 || text == nullptr) return {};
+  return std::u16string(Utf16({text, static_cast<std::size_t>(length)}));
+}
+
+HICON LoadIconGroup(int id, int width, int height) {
+  return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
+                                         IMAGE_ICON, width, height, LR_SHARED));
+}
+
+std::vector<std::u16string> DroppedPaths(HDROP drop) {
+  const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  std::vector<std::u16string> paths;
+  paths.reserve(count);
+  for (UINT i = 0; i < count; ++i) {
+    const UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
+    std::wstring path(length, L'\0');
+    const UINT copied = ::DragQueryFileW(drop, i, path.data(), length + 1);
+    path.resize(copied);
+    paths.emplace_back(Utf16(path));
+  }
+  return paths;
+}
+
+WaitCursor::WaitCursor() : m_previous(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
+
+WaitCursor::~WaitCursor() { ::SetCursor(m_previous); }
+
+}  // namespace win32

@@ -1,0 +1,65 @@
+// The window operations the dialogs use, as thin wrappers over Win32's W functions. Text crosses
+// them as UTF-16, the form both Windows and the shared text rules use.
+#pragma once
+
+#include <windows.h>
+// Builds on the types that windows.h declares.
+#include <shellapi.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace win32 {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 units");
+
+inline const wchar_t* Wide(std::u16string_view text) {
+  return reinterpret_cast<const wchar_t*>(text.data());
+}
+
+inline std::u16string_view Utf16(std::wstring_view text) {
+  return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
+}
+
+// The whole text of a window, with no length limit; an edit box's line breaks are CR LF.
+std::u16string GetText(HWND window);
+void SetText(HWND window, std::u16string_view text);
+
+// An edit box's selection in UTF-16 units, end exclusive; start == end when nothing is selected.
+struct Selection {
+  DWORD start = 0;
+  DWORD end = 0;
+  bool empty() const { return start == end; }
+  friend bool operator==(const Selection&, const Selection&) = default;
+};
+Selection GetSel(HWND edit);
+void SetSel(HWND edit, DWORD start, DWORD end);
+// Replaces the selection with `text` as one edit that EM_UNDO can take back.
+void ReplaceSel(HWND edit, std::u16string_view text);
+
+// An entry at the end of the window's system menu, after a separator.
+void AppendSystemMenuEntry(HWND window, UINT command, std::u16string_view text);
+
+// A string of the program's string table; empty when there is none.
+std::u16string LoadStringText(UINT id);
+
+// The image of an icon group that suits the given size best; shared, so never destroyed.
+HICON LoadIconGroup(int id, int width, int height);
+
+// The full paths a drop carries, in the order of the drop, each as long as it really is.
+std::vector<std::u16string> DroppedPaths(HDROP drop);
+
+// Shows the wait cursor for as long as it lives.
+class WaitCursor {
+ public:
+  WaitCursor();
+  ~WaitCursor();
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  HCURSOR m_previous;
+};
+
+}  // namespace win32
