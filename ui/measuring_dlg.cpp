@@ -5,8 +5,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "media/measuring_progress.h"
 #include "res/resource.h"
 #include "ui/dialog_builder.h"
+#include "ui/window_ops.h"
 
 CMeasuringDlg::CMeasuringDlg(QWidget* parent) : QDialog(parent) {
   const ui::BuiltDialog built = ui::BuildDialog(*this, ui::LoadDialogTemplate(res::kIddMeasuring));
@@ -20,7 +22,8 @@ CMeasuringDlg::CMeasuringDlg(QWidget* parent) : QDialog(parent) {
 }
 
 void CMeasuringDlg::SetProgress(std::size_t done, std::size_t total) {
-  m_count->setText(QStringLiteral("%1 / %2").arg(done).arg(total));
-  // The bar keeps the 0 to 100 it was created with, which Windows bars start with too.
-  m_bar->setValue(total == 0 ? 0 : static_cast<int>(done * 100 / total));
+  const media::ProgressDisplay shown = media::DescribeProgress(done, total);
+  m_count->setText(ui::FromUtf16(shown.count));
+  // The bar keeps the range it was created with, which is the one the position is given in.
+  m_bar->setValue(shown.barPosition);
 }
