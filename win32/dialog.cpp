@@ -1,5 +1,8 @@
-// The dialog base: from DialogBoxParamW's callback to the object's virtual handlers.
+// The dialog base: from the dialog manager's callback to the object's virtual handlers.
 #include "win32/dialog.h"
+
+#include <algorithm>
+#include <vector>
 
 namespace win32 {
 namespace {
@@ -25,9 +28,63 @@ bool ReturnsResultDirectly(UINT message) {
   }
 }
 
+// Dialog keys reach a dialog only through IsDialogMessageW, which a message loop calls for its own
+// dialog alone: a modeless dialog shown while another dialog's modal loop runs would never see
+// them. A hook on every message this thread takes from its queue hands them over.
+struct ModelessDialogs {
+  std::vector<HWND> windows;
+  HHOOK hook = nullptr;
+};
+
+thread_local ModelessDialogs t_modeless;
+
+LRESULT CALLBACK TakeDialogKeys(int code, WPARAM removed, LPARAM lParam) {
+  auto* message = reinterpret_cast<MSG*>(lParam);
+  if (code == HC_ACTION && removed == PM_REMOVE && message->message >= WM_KEYFIRST &&
+      message->message <= WM_KEYLAST) {
+    // A key may end a dialog, and with it its place in the list.
+    const std::vector<HWND> dialogs = t_modeless.windows;
+    for (HWND dialog : dialogs) {
+      if (::IsDialogMessageW(dialog, message)) {
+        // Taken: the loop that asked for the message gets one that does nothing.
+        message->message = WM_NULL;
+        break;
+      }
+    }
+  }
+  return ::CallNextHookEx(nullptr, code, removed, lParam);
+}
+
+void AddModeless(HWND dialog) {
+  if (t_modeless.windows.empty()) {
+    t_modeless.hook =
+        ::SetWindowsHookExW(WH_GETMESSAGE, &TakeDialogKeys, nullptr, ::GetCurrentThreadId());
+  }
+  t_modeless.windows.push_back(dialog);
+}
+
+void RemoveModeless(HWND dialog) {
+  auto& windows = t_modeless.windows;
+  const auto found = std::find(windows.begin(), windows.end(), dialog);
+  if (found == windows.end()) return;
+  windows.erase(found);
+  if (windows.empty() && t_modeless.hook != nullptr) {
+    ::UnhookWindowsHookEx(t_modeless.hook);
+    t_modeless.hook = nullptr;
+  }
+}
+
 }  // namespace
 
 CDialog::CDialog(int templateId, HWND parent) : m_templateId(templateId), m_parent(parent) {}
+
+CDialog::~CDialog() {
+  if (m_hWnd == nullptr) return;
+  // The window must not call back into an object that is going.
+  ::SetWindowLongPtrW(m_hWnd, DWLP_USER, 0);
+  RemoveModeless(m_hWnd);
+  ::DestroyWindow(m_hWnd);
+}
 
 INT_PTR CDialog::DoModal() {
   const INT_PTR result =
@@ -35,6 +92,15 @@ INT_PTR CDialog::DoModal() {
                         &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
   m_hWnd = nullptr;
   return result;
+}
+
+bool CDialog::Create() {
+  HWND window =
+      ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), m_parent,
+                           &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+  if (window == nullptr) return false;
+  AddModeless(window);
+  return true;
 }
 
 bool CDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
@@ -53,6 +119,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
   const INT_PTR handled = dialog->Dispatch(message, wParam, lParam);
   if (message == WM_NCDESTROY) {
     ::SetWindowLongPtrW(window, DWLP_USER, 0);
+    RemoveModeless(window);
     dialog->m_hWnd = nullptr;
   }
   return handled;

@@ -1,6 +1,7 @@
-// A dialog from a resource template on plain Win32: DialogBoxParamW runs it, the object rides in
-// the window's DWLP_USER slot, and every message reaches a virtual handler. Derived dialogs route
-// the messages they handle in OnMessage, one switch in the order of their message map.
+// A dialog from a resource template on plain Win32: DialogBoxParamW runs it modally, or
+// CreateDialogParamW makes it a modeless window; the object rides in the window's DWLP_USER slot,
+// and every message reaches a virtual handler. Derived dialogs route the messages they handle in
+// OnMessage, one switch in the order of their message map.
 #pragma once
 
 #include <windows.h>
@@ -10,13 +11,19 @@ namespace win32 {
 class CDialog {
  public:
   CDialog(int templateId, HWND parent);
-  virtual ~CDialog() = default;
+  // A modeless dialog's window still there goes with the object.
+  virtual ~CDialog();
   CDialog(const CDialog&) = delete;
   CDialog& operator=(const CDialog&) = delete;
 
   // Shows the dialog and returns when it ends: the value given to EndDialog, or -1 when the
   // template could not be turned into a window.
   INT_PTR DoModal();
+
+  // Makes the dialog a modeless window, hidden unless its template says otherwise, that takes
+  // Tab, Return and Escape whichever message loop runs, another dialog's modal one included.
+  // False when the template could not be turned into a window.
+  bool Create();
 
   // The dialog's window while it runs, null before and after.
   HWND GetSafeHwnd() const { return m_hWnd; }

@@ -1,19 +1,25 @@
-// The main dialog, from template 102.
+// The main dialog, from template 102, and the road of a drop through the measuring queue.
 #include "win32/tallimo_dlg.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <utility>
 
 #include "res/resource.h"
 #include "timecalc/dropped_lines.h"
 #include "timecalc/edit_text.h"
 #include "timecalc/time_totals.h"
 #include "win32/about_dlg.h"
-#include "win32/dropped_files.h"
 
 namespace {
 
 constexpr UINT_PTR kTimeEditSubclassId = 1;
+
+// A drop measured within this time lands without a progress window flashing up.
+constexpr UINT kProgressDelayMs = 500;
 
 std::u16string Ascii(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
@@ -44,12 +50,13 @@ bool CanMoveSelection(UINT message) {
 
 }  // namespace
 
-CTallimoDlg::CTallimoDlg(HWND parent)
+CTallimoDlg::CTallimoDlg(HWND parent, media::MeasuringQueue::Reader reader)
     : win32::CDialog(res::kIddTallimoDialog, parent),
       m_hIcon(win32::LoadIconGroup(res::kIdrMainFrame, ::GetSystemMetrics(SM_CXICON),
                                    ::GetSystemMetrics(SM_CYICON))),
       m_hSmallIcon(win32::LoadIconGroup(res::kIdrMainFrame, ::GetSystemMetrics(SM_CXSMICON),
-                                        ::GetSystemMetrics(SM_CYSMICON))) {}
+                                        ::GetSystemMetrics(SM_CYSMICON))),
+      m_reader(std::move(reader)) {}
 
 void CTallimoDlg::DoDataExchange() {
   m_totalSel = GetDlgItem(res::kIdcTotalSel);
@@ -73,10 +80,21 @@ BOOL CTallimoDlg::OnInitDialog() {
   ::SendMessageW(m_timeEdit, EM_SETLIMITTEXT, 0, 0);
   ::SetWindowSubclass(m_timeEdit, &CTallimoDlg::TimeEditProc, kTimeEditSubclassId,
                       reinterpret_cast<DWORD_PTR>(this));
+
+  m_measuringDlg.emplace(m_hWnd, [this] { OnCancelMeasuring(); });
+  // The worker wakes the dialog from its own thread: a posted message is the one safe way, and
+  // the window's handle is all it needs to know of the dialog.
+  m_measuring.emplace([window = m_hWnd] { ::PostMessageW(window, kWmMeasuringNews, 0, 0); },
+                      m_reader);
   return TRUE;
 }
 
-bool CTallimoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+void CTallimoDlg::OnCancel() {
+  OnCancelMeasuring();
+  EndDialog(IDCANCEL);
+}
+
+bool CTallimoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
     case WM_SYSCOMMAND:
       return OnSysCommand(static_cast<UINT>(wParam));
@@ -95,9 +113,23 @@ bool CTallimoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result
         return true;
       }
       return false;
+    case WM_TIMER:
+      if (wParam != kProgressTimerId) return false;
+      OnProgressDelay();
+      return true;
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wParam));
       return true;
+    case kWmMeasuringNews:
+      OnMeasuringNews();
+      return true;
+    case WM_SETCURSOR:
+      if (!OnSetCursor(LOWORD(lParam))) return false;
+      result = TRUE;
+      return true;
+    case WM_DESTROY:
+      OnDestroy();
+      return false;
     // F1: the program carries no help text; the about box is the one thing Help can show.
     case WM_HELP:
       OnAboutButton();
@@ -146,13 +178,91 @@ void CTallimoDlg::RecalcTotals() {
   win32::SetText(m_totalSel, Ascii(timecalc::FormatSeconds(totals.selection)));
 }
 
+// While drops are being measured, the dialog and its controls show the pointer that says the
+// program is busy but still takes input.
+bool CTallimoDlg::OnSetCursor(UINT hitTest) {
+  if (!IsMeasuring() || hitTest != HTCLIENT) return false;
+  ::SetCursor(::LoadCursorW(nullptr, IDC_APPSTARTING));
+  return true;
+}
+
+// Before the window goes: the worker finishes the file it is reading and stops, so that it never
+// posts to a window that is gone.
+void CTallimoDlg::OnDestroy() {
+  m_drops.clear();
+  m_measuring.reset();
+}
+
 void CTallimoDlg::OnDropFiles(HDROP drop) {
   const std::vector<std::u16string> paths = win32::DroppedPaths(drop);
   ::DragFinish(drop);
-  AppendDroppedLines(MeasureDroppedFiles(paths));
+  std::vector<std::filesystem::path> files;
+  files.reserve(paths.size());
+  for (const std::u16string& path : paths) {
+    // Built from the UTF-16 name, so names outside the ANSI code page open too.
+    files.emplace_back(std::wstring(win32::Wide(path), path.size()));
+  }
+  const bool wasMeasuring = IsMeasuring();
+  m_drops.emplace(m_measuring->Add(std::move(files)), paths);
+  if (wasMeasuring) return;
+  // The window goes on taking input meanwhile; only a drop that takes long shows its progress.
+  ::SetTimer(m_hWnd, kProgressTimerId, kProgressDelayMs, nullptr);
+  win32::RefreshCursor(m_hWnd);
 }
 
-void CTallimoDlg::AppendDroppedLines(const std::vector<std::u16string>& lines) {
+void CTallimoDlg::OnMeasuringNews() {
+  // The worker may have posted just before the window began to go.
+  if (!m_measuring) return;
+  const media::MeasuringQueue::News news = LandMeasuredDrops();
+  if (!IsMeasuring()) {
+    EndMeasuring();
+    return;
+  }
+  m_measuringDlg->SetProgress(news.filesDone, news.filesTotal);
+}
+
+void CTallimoDlg::OnProgressDelay() {
+  ::KillTimer(m_hWnd, kProgressTimerId);
+  // The count as it stands now; the drops may even have been measured since the last news.
+  const media::MeasuringQueue::News news = LandMeasuredDrops();
+  if (!IsMeasuring()) {
+    EndMeasuring();
+    return;
+  }
+  m_measuringDlg->Show();
+  m_measuringDlg->SetProgress(news.filesDone, news.filesTotal);
+}
+
+// The list and the totals stay as they were; the worker drops the file it is reading.
+void CTallimoDlg::OnCancelMeasuring() {
+  if (m_measuring) m_measuring->CancelAll();
+  m_drops.clear();
+  EndMeasuring();
+}
+
+void CTallimoDlg::EndMeasuring() {
+  ::KillTimer(m_hWnd, kProgressTimerId);
+  if (m_measuringDlg) m_measuringDlg->Hide();
+  win32::RefreshCursor(m_hWnd);
+}
+
+media::MeasuringQueue::News CTallimoDlg::LandMeasuredDrops() {
+  media::MeasuringQueue::News news = m_measuring->Collect();
+  for (const media::MeasuringQueue::Measured& measured : news.measured) {
+    const auto drop = m_drops.extract(measured.ticket);
+    if (!drop.empty()) AppendDroppedLines(drop.mapped(), measured.seconds);
+  }
+  return news;
+}
+
+void CTallimoDlg::AppendDroppedLines(const std::vector<std::u16string>& paths,
+                                     const std::vector<std::int64_t>& seconds) {
+  const std::size_t count = std::min(paths.size(), seconds.size());
+  std::vector<std::u16string> lines;
+  lines.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    lines.push_back(timecalc::DroppedFileLine(paths[i], seconds[i]));
+  }
   const std::u16string list = win32::GetText(m_timeEdit);
   const std::u16string text = timecalc::AppendedDropText(list, lines, timecalc::LineBreak::kCrLf);
   if (text.empty()) {

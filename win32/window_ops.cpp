@@ -67,8 +67,15 @@ std::vector<std::u16string> DroppedPaths(HDROP drop) {
   return paths;
 }
 
-WaitCursor::WaitCursor() : m_previous(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
-
-WaitCursor::~WaitCursor() { ::SetCursor(m_previous); }
+void RefreshCursor(HWND window) {
+  POINT point;
+  if (!::GetCursorPos(&point)) return;
+  HWND under = ::WindowFromPoint(point);
+  if (under != window && !::IsChild(window, under)) return;
+  const LPARAM where = MAKELPARAM(point.x, point.y);
+  const auto hitTest = static_cast<WORD>(::SendMessageW(under, WM_NCHITTEST, 0, where));
+  ::SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under),
+                 MAKELPARAM(hitTest, WM_MOUSEMOVE));
+}
 
 }  // namespace win32

@@ -50,16 +50,9 @@ HICON LoadIconGroup(int id, int width, int height);
 // The full paths a drop carries, in the order of the drop, each as long as it really is.
 std::vector<std::u16string> DroppedPaths(HDROP drop);
 
-// Shows the wait cursor for as long as it lives.
-class WaitCursor {
- public:
-  WaitCursor();
-  ~WaitCursor();
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-
- private:
-  HCURSOR m_previous;
-};
+// Has the window under the mouse pointer choose its pointer again, as a move of the mouse would
+// make it do, when that window is `window` or one of its controls: a change of what the window
+// shows as its pointer then takes effect at once.
+void RefreshCursor(HWND window);
 
 }  // namespace win32

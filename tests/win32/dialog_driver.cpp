@@ -136,6 +136,41 @@ void Pump(HWND dialog) {
   }
 }
 
+bool PumpUntil(HWND dialog, const std::function<bool()>& done) {
+  constexpr ULONGLONG kPatienceMs = 30000;
+  constexpr DWORD kWaitMs = 20;
+  const ULONGLONG deadline = ::GetTickCount64() + kPatienceMs;
+  Pump(dialog);
+  while (!done()) {
+    if (::GetTickCount64() > deadline) return false;
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, kWaitMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    Pump(dialog);
+  }
+  return true;
+}
+
+HWND OwnedDialog(HWND owner) {
+  struct Search {
+    HWND owner;
+    HWND found;
+  } search{owner, nullptr};
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        wchar_t className[16] = {};
+        ::GetClassNameW(window, className, 16);
+        if (std::wstring_view(className) != L"#32770" || !::IsWindowVisible(window) ||
+            ::GetWindow(window, GW_OWNER) != s->owner) {
+          return TRUE;
+        }
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 void PressKey(HWND dialog, UINT key, bool shift) {
   std::vector<INPUT> inputs;
   if (shift) inputs.push_back(KeyInput(VK_SHIFT, false));
@@ -145,6 +180,13 @@ void PressKey(HWND dialog, UINT key, bool shift) {
   ::SetForegroundWindow(dialog);
   ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
   Pump(dialog);
+}
+
+void PressKeyIn(HWND window, HWND loopDialog, UINT key) {
+  INPUT inputs[] = {KeyInput(key, false), KeyInput(key, true)};
+  ::SetForegroundWindow(window);
+  ::SendInput(2, inputs, sizeof(INPUT));
+  Pump(loopDialog);
 }
 
 void Type(HWND dialog, HWND target, std::u16string_view text) {

@@ -45,9 +45,20 @@ class DialogWatch {
 // manager of `dialog` first (Tab, Return, Escape), then translated and dispatched.
 void Pump(HWND dialog);
 
+// Pumps as Pump does, waiting for messages in between, until `done` holds. False when it still
+// does not after a generous while: that is a hang, not a slow machine.
+bool PumpUntil(HWND dialog, const std::function<bool()>& done);
+
+// The visible dialog window that `owner` owns on this thread, or null.
+HWND OwnedDialog(HWND owner);
+
 // Presses a key, with Shift held or not, as the keyboard does: through the input queue to the
 // focused control of `dialog`, which becomes the foreground window first. Then pumps.
 void PressKey(HWND dialog, UINT key, bool shift = false);
+
+// Presses a key in `window`, which becomes the foreground window first, and pumps as the modal
+// loop of `loopDialog` does: a modeless window over a modal dialog gets its keys from that loop.
+void PressKeyIn(HWND window, HWND loopDialog, UINT key);
 
 // Posts each character of `text` to `target` as typed, "\r" being Return, and pumps them.
 void Type(HWND dialog, HWND target, std::u16string_view text);

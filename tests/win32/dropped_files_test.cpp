@@ -87,9 +87,12 @@ class DropTest : public testing::Test {
   fs::path dir_;
 };
 
-void Drop(HWND dialog, const std::vector<std::u16string>& paths) {
-  ::SendMessageW(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(win32_test::MakeDrop(paths)), 0);
-  Pump(dialog);
+// Drops the files and waits for their lines to land.
+void Drop(const CTallimoDlg& dialog, const std::vector<std::u16string>& paths) {
+  HWND window = dialog.GetSafeHwnd();
+  ::SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(win32_test::MakeDrop(paths)), 0);
+  EXPECT_TRUE(win32_test::PumpUntil(window, [&dialog] { return !dialog.IsMeasuring(); }))
+      << "the drop never landed";
 }
 
 HWND TimeEdit(HWND dialog) { return ::GetDlgItem(dialog, res::kIdcTimeEdit); }
@@ -110,10 +113,10 @@ TEST_P(DropCaseTest, AddsOneLinePerFile) {
   std::vector<std::u16string> paths;
   for (const DroppedFile& file : GetParam().files) paths.push_back(Make(file));
   CTallimoDlg dialog;
-  win32_test::RunModal(dialog, [&paths](HWND window) {
+  win32_test::RunModal(dialog, [&dialog, &paths](HWND window) {
     win32::SetText(TimeEdit(window), GetParam().before);
     Pump(window);
-    Drop(window, paths);
+    Drop(dialog, paths);
     EXPECT_EQ(win32::GetText(TimeEdit(window)), GetParam().after);
     EXPECT_EQ(ItemText(window, res::kIdcTotalAll), GetParam().totalAll);
   });
@@ -170,13 +173,13 @@ TEST_F(DropTest, WholeDropIsOneUndoStepAndLeavesTheCaretAfterItWithNothingSelect
   const std::vector<std::u16string> paths = {Make({u"a.wav", Kind::kWave, 10}),
                                              Make({u"b.wav", Kind::kWave, 20})};
   CTallimoDlg dialog;
-  win32_test::RunModal(dialog, [&paths](HWND window) {
+  win32_test::RunModal(dialog, [&dialog, &paths](HWND window) {
     HWND edit = TimeEdit(window);
     win32_test::Type(window, edit, u"1:00.00");
     win32::SetSel(edit, 0, 4);
     Pump(window);
     ASSERT_EQ(ItemText(window, res::kIdcTotalSel), u"1:00.00");
-    Drop(window, paths);
+    Drop(dialog, paths);
     const std::u16string after = u"1:00.00\r\n0:00.10[a.wav]\r\n0:00.20[b.wav]\r\n";
     EXPECT_EQ(win32::GetText(edit), after);
     const auto end = static_cast<DWORD>(after.size());
@@ -199,16 +202,16 @@ TEST_F(DropTest, PathsLongerThan260CharactersArriveWhole) {
   wave_test::WriteWave(file, wave_test::Header({wave_test::Fmt(1, 8000, 8)}, 80000), 80000);
   ASSERT_GT(file.native().size(), 300u);
   CTallimoDlg dialog;
-  win32_test::RunModal(dialog, [&file](HWND window) {
-    Drop(window, {std::u16string(win32::Utf16(file.native()))});
+  win32_test::RunModal(dialog, [&dialog, &file](HWND window) {
+    Drop(dialog, {std::u16string(win32::Utf16(file.native()))});
     EXPECT_EQ(win32::GetText(TimeEdit(window)), u"0:00.10[long name.wav]\r\n");
   });
 }
 
 TEST_F(DropTest, DriveRootGivesAnEmptyName) {
   CTallimoDlg dialog;
-  win32_test::RunModal(dialog, [](HWND window) {
-    Drop(window, {u"C:\\"});
+  win32_test::RunModal(dialog, [&dialog](HWND window) {
+    Drop(dialog, {u"C:\\"});
     EXPECT_EQ(win32::GetText(TimeEdit(window)), u"0:00.00[]\r\n");
   });
 }

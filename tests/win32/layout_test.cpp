@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "tests/win32/dialog_driver.h"
 #include "win32/about_dlg.h"
+#include "win32/measuring_dlg.h"
 #include "win32/tallimo_dlg.h"
 #include "win32/window_ops.h"
 
@@ -149,6 +150,22 @@ const DialogLayout kAboutBox{
         {L"Static", kNoId, 0x50020000, {85, 40, 41, 8}, u"HomePage to:"},
     }};
 
+const DialogLayout kMeasuringDialog{
+    0x80C800C0,
+    0,
+    {160, 54},
+    u"Tallimo",
+    {
+        {L"Static",
+         kNoId,
+         0x50020000,
+         {7, 7, 146, 8},
+         u"\u518d\u751f\u6642\u9593\u3092\u8aad\u307f\u53d6\u3063\u3066\u3044\u307e\u3059..."},
+        {L"msctls_progress32", res::kIdcMeasuringBar, 0x50800000, {7, 19, 146, 10}, nullptr},
+        {L"Static", res::kIdcMeasuringCount, 0x50020080, {7, 37, 90, 8}, u""},
+        {L"Button", IDCANCEL, 0x50030001, {103, 33, 50, 14}, u"\u30ad\u30e3\u30f3\u30bb\u30eb"},
+    }};
+
 TEST(Layout, MainDialogIsBuiltAsItsTemplateSays) {
   CTallimoDlg dialog;
   win32_test::RunModal(dialog, [](HWND window) { ExpectLayout(window, kMainDialog); });
@@ -161,6 +178,13 @@ TEST(Layout, AboutBoxIsBuiltAsItsTemplateSaysWithItsIcon) {
     HWND icon = ::GetWindow(window, GW_CHILD);
     EXPECT_NE(::SendMessageW(icon, STM_GETICON, 0, 0), 0);
   });
+}
+
+// The progress window on its own, shown as a drop that takes long shows it.
+TEST(Layout, ProgressWindowIsBuiltAsItsTemplateSays) {
+  CMeasuringDlg progress(nullptr, [] {});
+  progress.Show();
+  ExpectLayout(progress.GetSafeHwnd(), kMeasuringDialog);
 }
 
 }  // namespace
