@@ -112,14 +112,19 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
     auto* dialog = reinterpret_cast<CDialog*>(lParam);
     ::SetWindowLongPtrW(window, DWLP_USER, lParam);
     dialog->m_hWnd = window;
-    return dialog->OnInitDialog();
+    const BOOL focusFirstTabStop = dialog->OnInitDialog();
+    // After OnInitDialog, so that texts it sets are fitted too.
+    dialog->m_fittedFonts = FitStaticTexts(window);
+    return focusFirstTabStop;
   }
   auto* dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(window, DWLP_USER));
   if (dialog == nullptr) return FALSE;
   const INT_PTR handled = dialog->Dispatch(message, wParam, lParam);
   if (message == WM_NCDESTROY) {
+    // The controls are gone by now, and so is their use of the fitted fonts.
     ::SetWindowLongPtrW(window, DWLP_USER, 0);
     RemoveModeless(window);
+    dialog->m_fittedFonts.clear();
     dialog->m_hWnd = nullptr;
   }
   return handled;

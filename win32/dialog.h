@@ -1,10 +1,15 @@
 // A dialog from a resource template on plain Win32: DialogBoxParamW runs it modally, or
 // CreateDialogParamW makes it a modeless window; the object rides in the window's DWLP_USER slot,
 // and every message reaches a virtual handler. Derived dialogs route the messages they handle in
-// OnMessage, one switch in the order of their message map.
+// OnMessage, one switch in the order of their message map. Statics whose text the dialog's font
+// does not fit get a narrower font as the dialog starts (fit_text.h).
 #pragma once
 
 #include <windows.h>
+
+#include <vector>
+
+#include "win32/fit_text.h"
 
 namespace win32 {
 
@@ -49,6 +54,8 @@ class CDialog {
 
   int m_templateId;
   HWND m_parent;
+  // The narrower fonts of statics whose text the dialog font did not fit; they go with the window.
+  std::vector<UniqueFont> m_fittedFonts;
 };
 
 }  // namespace win32

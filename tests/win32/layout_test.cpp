@@ -1,9 +1,13 @@
 // The dialogs as Windows builds them from the compiled templates: every control's class, number,
 // style, text and place (dialog units through MapDialogRect) in template order, which is also the
-// tab order, and each dialog's own style, size, caption and font.
+// tab order, and each dialog's own style, size, caption and font; and every static's text whole
+// within its rectangle, whatever face stands in for the templates' font.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "res/resource.h"
@@ -186,5 +190,92 @@ TEST(Layout, ProgressWindowIsBuiltAsItsTemplateSays) {
   progress.Show();
   ExpectLayout(progress.GetSafeHwnd(), kMeasuringDialog);
 }
+
+bool IsTextStatic(HWND control) {
+  wchar_t className[16] = {};
+  ::GetClassNameW(control, className, 16);
+  const DWORD type = static_cast<DWORD>(::GetWindowLongW(control, GWL_STYLE)) & SS_TYPEMASK;
+  return _wcsicmp(className, L"Static") == 0 && type != SS_ICON;
+}
+
+std::string Utf8(std::u16string_view text) {
+  std::string bytes(text.size() * 3, '\0');
+  const int length =
+      ::WideCharToMultiByte(CP_UTF8, 0, win32::Wide(text), static_cast<int>(text.size()),
+                            bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr);
+  bytes.resize(static_cast<std::size_t>(length));
+  return bytes;
+}
+
+// The rectangle the text takes when drawn as a static of `width` draws it: words wrapped.
+RECT DrawnExtent(HWND control, HFONT font, LONG width) {
+  const std::u16string text = win32::GetText(control);
+  const bool noPrefix = (::GetWindowLongW(control, GWL_STYLE) & SS_NOPREFIX) != 0;
+  HDC dc = ::GetDC(control);
+  const HGDIOBJ previous = ::SelectObject(dc, font);
+  RECT extent{0, 0, width, 0};
+  ::DrawTextW(dc, win32::Wide(text), static_cast<int>(text.size()), &extent,
+              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | (noPrefix ? DT_NOPREFIX : 0));
+  ::SelectObject(dc, previous);
+  ::ReleaseDC(control, dc);
+  return extent;
+}
+
+// Each static shows its whole text within its rectangle in the font it draws with; one whose text
+// fits in the dialog's font keeps that font.
+void ExpectNoTextCutOff(HWND dialog) {
+  const auto dialogFont = reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0));
+  for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr;
+       control = ::GetWindow(control, GW_HWNDNEXT)) {
+    if (!IsTextStatic(control)) continue;
+    const std::u16string text = win32::GetText(control);
+    SCOPED_TRACE(testing::Message() << "static \"" << Utf8(text) << "\"");
+    RECT client;
+    ::GetClientRect(control, &client);
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
+    const RECT drawn = DrawnExtent(control, font, client.right);
+    EXPECT_LE(drawn.right, client.right);
+    EXPECT_LE(drawn.bottom, client.bottom) << "a line more than the static has room for";
+    const RECT inDialogFont = DrawnExtent(control, dialogFont, client.right);
+    if (inDialogFont.right <= client.right && inDialogFont.bottom <= client.bottom) {
+      EXPECT_EQ(font, dialogFont) << "narrowed without need";
+    }
+  }
+}
+
+struct FitCase {
+  const char* name;
+  std::function<void(const std::function<void(HWND)>& check)> show;
+};
+
+void PrintTo(const FitCase& c, std::ostream* out) { *out << c.name; }
+
+class TextFitTest : public testing::TestWithParam<FitCase> {};
+
+TEST_P(TextFitTest, NoStaticTextIsCutOff) {
+  GetParam().show([](HWND dialog) { ExpectNoTextCutOff(dialog); });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialogs, TextFitTest,
+    testing::Values(FitCase{"MainDialog",
+                            [](const std::function<void(HWND)>& check) {
+                              CTallimoDlg dialog;
+                              win32_test::RunModal(dialog, check);
+                            }},
+                    FitCase{"AboutBox",
+                            [](const std::function<void(HWND)>& check) {
+                              CAboutDlg about(nullptr);
+                              win32_test::RunModal(about, check);
+                            }},
+                    // The count is the code's own text: checked at a size beyond any likely drop.
+                    FitCase{"ProgressWindow",
+                            [](const std::function<void(HWND)>& check) {
+                              CMeasuringDlg progress(nullptr, [] {});
+                              progress.Show();
+                              progress.SetProgress(999999, 1000000);
+                              check(progress.GetSafeHwnd());
+                            }}),
+    [](const testing::TestParamInfo<FitCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,0 +1,25 @@
+// Statics whose text is wider than their rectangle in the font the dialog really got: Windows and
+// Wine stand another face in for the templates' "ＭＳ Ｐゴシック" where it is missing, and a wider
+// one cuts the last characters off. Such a static gets a slightly narrower version of its font, so
+// that its whole text shows and no control moves.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <type_traits>
+#include <vector>
+
+namespace win32 {
+
+struct FontDeleter {
+  void operator()(HFONT font) const { ::DeleteObject(font); }
+};
+using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+
+// Gives each text static of `dialog` whose text does not fit its width the least narrowed version
+// of its font that fits, narrowed by a fifth at most (the most narrowed one when none fits).
+// Returns the fonts it made; they must outlive the statics.
+std::vector<UniqueFont> FitStaticTexts(HWND dialog);
+
+}  // namespace win32
