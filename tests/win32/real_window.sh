@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs the real tallimo.exe under Wine on an X server: types a list with xdotool, selects a line
-# with Shift+Home, lets another program select another stretch (EM_SETSEL) and drop a WAV file
-# with a Japanese name, and checks the totals after each step; then presses Escape and expects
-# the program to end with status 0. The Wine prefix comes from the environment (WINEPREFIX).
+# with Shift+Home, lets another program select another stretch (EM_SETSEL), drop a WAV file with a
+# Japanese name and then 2,000 files at once, and checks the totals after each step; then presses
+# Escape and expects the program to end with status 0. A second run is closed by another program
+# while a drop of 2,000 files is being measured and must end with status 0 too. The Wine prefix comes from
+# the environment (WINEPREFIX).
 # Usage: real_window.sh path/to/tallimo.exe path/to/tallimo_remote.exe
 set -euo pipefail
 
@@ -38,10 +40,27 @@ expect() {
   exit 1
 }
 
-wine "$program" &
-pid=$!
-window=$(timeout 60 xdotool search --sync --name "^Tallimo$" | head -n 1)
-[ -n "$window" ] || { echo "no Tallimo window appeared" >&2; exit 1; }
+# 2,000 names for the same file: a drop larger than any command line could carry.
+many="$work/many"
+mkdir "$many"
+for i in $(seq -w 2000); do ln "$wav" "$many/$i.wav"; done
+
+start() {
+  wine "$program" &
+  pid=$!
+  window=$(timeout 60 xdotool search --sync --name "^Tallimo$" | head -n 1)
+  [ -n "$window" ] || { echo "no Tallimo window appeared" >&2; exit 1; }
+}
+
+# Waits for the program to end and expects status 0.
+expect_end() {
+  local status=0
+  wait "$pid" || status=$?
+  pid=
+  [ "$status" -eq 0 ] || { echo "Tallimo ended with status $status" >&2; exit 1; }
+}
+
+start
 # No window manager runs here, so the window is given the focus directly.
 xdotool windowfocus --sync "$window"
 
@@ -58,11 +77,16 @@ expect totals "1:47.38 1:05.08"
 wine "$remote" drop "$(winepath -w "$wav")"
 expect totals "1:47.48 0:00.00"
 expect text "$(printf '1:05.08\r\n0:42.30\r\n0:00.10[テスト🎵.wav]\r\n')"
+
+# Measured behind the window, the 2,000 lines land together: 20,000 seconds more.
+wine "$remote" drop-folder "$(winepath -w "$many")"
+expect totals "7:21.08 0:00.00"
 kill -0 "$pid" || { echo "Tallimo ended before Escape" >&2; exit 1; }
 
 xdotool key Escape
-status=0
-wait "$pid" || status=$?
-pid=
-[ "$status" -eq 0 ] || { echo "Tallimo ended with status $status" >&2; exit 1; }
-echo "Tallimo took typing, a keyboard selection, a selection and a drop from another program, and ended on Escape with status 0"
+expect_end
+
+start
+wine "$remote" drop-folder "$(winepath -w "$many")" close
+expect_end
+echo "Tallimo took typing, a keyboard selection, a selection and drops from another program, ended on Escape, and ended when closed during a drop, each with status 0"

@@ -1,16 +1,20 @@
 // Reaches into a running Tallimo from another process, as other programs and Explorer do: selects
-// text in its list, drops files on it, or prints its list and totals (UTF-8).
-// Usage: tallimo_remote select START END | drop PATH... | totals | text
+// text in its list, drops files on it (named, or every file of a folder, as many as a command line
+// cannot hold), closes it, or prints its list and totals (UTF-8).
+// Usage: tallimo_remote select START END | drop PATH... | drop-folder FOLDER | close | totals |
+// text
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 // Builds on the types that windows.h declares.
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "res/resource.h"
 #include "timecalc/edit_text.h"
@@ -27,10 +31,10 @@ void Print(std::u16string_view text) {
 // What a drop becomes in the receiving window: WM_DROPFILES with a DROPFILES block and the wide
 // paths, in the receiving process's own memory (a handle of this process means nothing there, and
 // Wine does not carry the block across as a drop from Explorer would be).
-HDROP MakeDropIn(HWND window, int count, wchar_t** paths) {
+HDROP MakeDropIn(HWND window, const std::vector<std::wstring>& paths) {
   std::wstring names;
-  for (int i = 0; i < count; ++i) {
-    names += paths[i];
+  for (const std::wstring& path : paths) {
+    names += path;
     names += L'\0';
   }
   names += L'\0';
@@ -55,6 +59,38 @@ HDROP MakeDropIn(HWND window, int count, wchar_t** paths) {
   return static_cast<HDROP>(remote);
 }
 
+// The files of a folder, in the order of their names.
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+  std::vector<std::wstring> paths;
+  WIN32_FIND_DATAW found;
+  HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return paths;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      paths.push_back(folder + L"\\" + found.cFileName);
+    }
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  std::sort(paths.begin(), paths.end());
+  return paths;
+}
+
+bool Drop(HWND dialog, const std::vector<std::wstring>& paths) {
+  HDROP drop = MakeDropIn(dialog, paths);
+  if (drop == nullptr) return false;
+  ::PostMessageW(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+  return true;
+}
+
+// The main dialog: the progress window of a drop bears the same class and caption.
+HWND FindMainDialog() {
+  HWND window = nullptr;
+  while ((window = ::FindWindowExW(nullptr, window, L"#32770", L"Tallimo")) != nullptr) {
+    if (::GetDlgItem(window, res::kIdcTimeEdit) != nullptr) return window;
+  }
+  return nullptr;
+}
+
 // GetWindowText reads another process's controls from what the system keeps of them, which for an
 // edit box is nothing: their own WM_GETTEXT answers.
 std::u16string TextOf(HWND window) {
@@ -70,7 +106,7 @@ std::u16string TextOf(HWND window) {
 
 int wmain(int argc, wchar_t** argv) {
   ::_setmode(::_fileno(stdout), _O_BINARY);
-  HWND dialog = ::FindWindowW(L"#32770", L"Tallimo");
+  HWND dialog = FindMainDialog();
   if (dialog == nullptr || argc < 2) return 2;
   HWND edit = ::GetDlgItem(dialog, res::kIdcTimeEdit);
   const std::wstring_view command = argv[1];
@@ -78,9 +114,12 @@ int wmain(int argc, wchar_t** argv) {
     ::SendMessageW(edit, EM_SETSEL, std::wcstoul(argv[2], nullptr, 10),
                    std::wcstoul(argv[3], nullptr, 10));
   } else if (command == L"drop") {
-    HDROP drop = MakeDropIn(dialog, argc - 2, argv + 2);
-    if (drop == nullptr) return 1;
-    ::PostMessageW(dialog, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    if (!Drop(dialog, std::vector<std::wstring>(argv + 2, argv + argc))) return 1;
+  } else if (command == L"drop-folder" && argc == 3) {
+    if (!Drop(dialog, FilesIn(argv[2]))) return 1;
+  } else if (command == L"drop-folder" && argc == 4 && std::wstring_view(argv[3]) == L"close") {
+    if (!Drop(dialog, FilesIn(argv[2]))) return 1;
+    ::PostMessageW(dialog, WM_CLOSE, 0, 0);
   } else if (command == L"totals") {
     Print(TextOf(::GetDlgItem(dialog, res::kIdcTotalAll)) + u" " +
           TextOf(::GetDlgItem(dialog, res::kIdcTotalSel)));
