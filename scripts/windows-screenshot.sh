@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Takes docs/windows-dialog.png: the real tallimo.exe under Wine on a virtual X server, in the
+# tests' Wine prefix (where IPAPGothic stands in for "ＭＳ Ｐゴシック"), with a list of four
+# durations, one of them a dropped WAV file, and two lines of it selected.
+# Usage: scripts/windows-screenshot.sh BUILD-WINDOWS-FOLDER OUTPUT.png   (after make test-windows)
+set -euo pipefail
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" "$0" "$@"
+fi
+
+build=$(realpath "$1")
+output=$2
+export WINEPREFIX=$build/wine-prefix WINEDEBUG=-all LC_ALL=C.UTF-8
+remote=$build/tests/win32/tallimo_remote.exe
+work=$(mktemp -d)
+pid=
+cleanup() {
+  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# 8-bit mono at 8000 Hz, 205 seconds (0:03.25) of silence after the 44-byte header.
+wav="$work/track 01.wav"
+printf 'RIFF\x00\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00\x00\x40\x1f\x00\x00\x01\x00\x08\x00data\x00\x00\x00\x00' >"$wav"
+truncate -s $((44 + 205 * 8000)) "$wav"
+
+# Waits for the program's totals to become `expected`.
+expect_totals() {
+  for _ in $(seq 100); do
+    [ "$(wine "$remote" totals)" = "$1" ] && return 0
+    sleep 0.1
+  done
+  echo "the totals never became '$1'" >&2
+  exit 1
+}
+
+wine "$build/tallimo.exe" &
+pid=$!
+window=$(timeout 60 xdotool search --sync --name "^Tallimo$" | head -n 1)
+xdotool windowfocus --sync "$window"
+xdotool type --delay 20 "1:05.08"
+xdotool key Return
+xdotool type --delay 20 "0:42.30"
+xdotool key Return
+wine "$remote" drop "$(winepath -w "$wav")"
+expect_totals "1:51.03 0:00.00"
+xdotool type --delay 20 "2:10.00"
+# From the start of the second line to the end of the third: 0:42.30 and the dropped line.
+wine "$remote" select 9 39
+expect_totals "4:01.03 0:45.55"
+import -window "$window" "$output"
+xdotool key Escape
+wait "$pid"
+pid=
