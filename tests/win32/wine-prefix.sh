@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Creates the Wine prefix the Windows tests run in, once per build folder, so that parallel tests
 # never race to create it and the user's own ~/.wine is never touched. Its settings (a .reg file)
-# map the dialogs' font "ＭＳ Ｐゴシック" to IPAPGothic, so that Japanese texts show and keep their
-# layout, and leave windows to Wine rather than to a window manager, since Xvfb has none.
+# map the dialogs' font "ＭＳ Ｐゴシック", and the captions' and menus' "MS Shell Dlg", to IPAPGothic,
+# so that Japanese texts show and keep their layout, and leave windows to Wine rather than to a
+# window manager, since Xvfb has none.
 # Usage: wine-prefix.sh PREFIX SETTINGS.reg
 set -euo pipefail
 
