@@ -12,9 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/media/gated_reader.h"
+
 namespace {
 
 using media::MeasuringQueue;
+using media_test::GatedReader;
 using Paths = std::vector<std::filesystem::path>;
 
 // Generous guards against a hang; no test depends on how long anything takes.
@@ -60,44 +63,6 @@ std::vector<MeasuringQueue::Measured> CollectAll(MeasuringQueue& queue, Inbox& i
   }
 }
 
-// A reader that holds each file until the test lets it through, and records what it was asked.
-class GatedReader {
- public:
-  std::int64_t operator()(const std::filesystem::path& path) {
-    std::unique_lock lock(m_mutex);
-    m_asked.push_back(path.string());
-    m_changed.notify_all();
-    m_changed.wait(lock, [&] { return m_allowed > 0 || m_open; });
-    if (!m_open) --m_allowed;
-    return static_cast<std::int64_t>(path.string().size());
-  }
-  void Allow(int files) {
-    const std::lock_guard lock(m_mutex);
-    m_allowed += files;
-    m_changed.notify_all();
-  }
-  void Open() {
-    const std::lock_guard lock(m_mutex);
-    m_open = true;
-    m_changed.notify_all();
-  }
-  bool WaitUntilAsked(std::size_t files) {
-    std::unique_lock lock(m_mutex);
-    return m_changed.wait_for(lock, kPatience, [&] { return m_asked.size() >= files; });
-  }
-  std::vector<std::string> Asked() {
-    const std::lock_guard lock(m_mutex);
-    return m_asked;
-  }
-
- private:
-  std::mutex m_mutex;
-  std::condition_variable m_changed;
-  std::vector<std::string> m_asked;
-  int m_allowed = 0;
-  bool m_open = false;
-};
-
 std::int64_t LengthOfName(const std::filesystem::path& path) {
   return static_cast<std::int64_t>(path.string().size());
 }
@@ -120,11 +85,11 @@ TEST(MeasuringQueueTest, GivesEveryDropBackInOrderWithOneLengthPerFile) {
 
 TEST(MeasuringQueueTest, CancelForgetsTheDropBeingMeasuredAndTheWaitingOnes) {
   Inbox inbox;
-  GatedReader reader;
+  GatedReader reader(-1);
   MeasuringQueue queue([&] { inbox.Wake(); }, [&](const auto& path) { return reader(path); });
   queue.Add({"a1", "a2", "a3"});
   queue.Add({"b1"});
-  ASSERT_TRUE(reader.WaitUntilAsked(1));
+  ASSERT_TRUE(reader.WaitUntilAsked(1, kPatience));
   queue.CancelAll();
   const MeasuringQueue::News afterCancel = queue.Collect();
   EXPECT_FALSE(afterCancel.busy);
@@ -141,12 +106,12 @@ TEST(MeasuringQueueTest, CancelForgetsTheDropBeingMeasuredAndTheWaitingOnes) {
 }
 
 TEST(MeasuringQueueTest, ClosingInTheMiddleOfADropStopsAtTheNextFile) {
-  GatedReader reader;
+  GatedReader reader(-1);
   auto queue =
       std::make_unique<MeasuringQueue>([] {}, [&](const auto& path) { return reader(path); });
   Paths files(1000, "file");
   queue->Add(files);
-  ASSERT_TRUE(reader.WaitUntilAsked(1));
+  ASSERT_TRUE(reader.WaitUntilAsked(1, kPatience));
   auto closing = std::async(std::launch::async, [&] { queue.reset(); });
   // The file being read is finished, however long it takes; then the worker ends.
   EXPECT_EQ(closing.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
@@ -157,7 +122,7 @@ TEST(MeasuringQueueTest, ClosingInTheMiddleOfADropStopsAtTheNextFile) {
 
 TEST(MeasuringQueueTest, CountsTheFilesOfEveryDropStillWaiting) {
   Inbox inbox;
-  GatedReader reader;
+  GatedReader reader(-1);
   MeasuringQueue queue([&] { inbox.Wake(); }, [&](const auto& path) { return reader(path); });
   queue.Add({"a", "b"});
   queue.Add({"c", "d", "e"});

@@ -11,55 +11,23 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <chrono>
-#include <condition_variable>
 #include <filesystem>
 #include <memory>
-#include <mutex>
 #include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "tests/media/gated_reader.h"
 #include "tests/ui/dialog_helpers.h"
 #include "ui/measuring_dlg.h"
 
 namespace {
 
+using media_test::GatedReader;
+
 // Every file the readers let through lasts one minute.
 constexpr std::int64_t kSecondsPerFile = 60;
-
-// Holds each file until the test lets it through, and records which files it was asked for.
-class GatedReader {
- public:
-  std::int64_t operator()(const std::filesystem::path& path) {
-    std::unique_lock lock(m_mutex);
-    m_asked.push_back(path.filename().string());
-    m_changed.wait(lock, [this] { return m_allowed > 0 || m_open; });
-    if (!m_open) --m_allowed;
-    return kSecondsPerFile;
-  }
-  void Allow(int files) {
-    const std::lock_guard lock(m_mutex);
-    m_allowed += files;
-    m_changed.notify_all();
-  }
-  void Open() {
-    const std::lock_guard lock(m_mutex);
-    m_open = true;
-    m_changed.notify_all();
-  }
-  std::vector<std::string> Asked() {
-    const std::lock_guard lock(m_mutex);
-    return m_asked;
-  }
-
- private:
-  std::mutex m_mutex;
-  std::condition_variable m_changed;
-  std::vector<std::string> m_asked;
-  int m_allowed = 0;
-  bool m_open = false;
-};
 
 QStringList Files(int count, const QString& prefix = QStringLiteral("f")) {
   QStringList paths;
@@ -126,7 +94,7 @@ class SlowDropTest : public MainDialogTest {
     return QTest::qWaitFor([&] { return gate_->Asked().size() >= files; }, kPatienceMs);
   }
 
-  std::shared_ptr<GatedReader> gate_ = std::make_shared<GatedReader>();
+  std::shared_ptr<GatedReader> gate_ = std::make_shared<GatedReader>(kSecondsPerFile);
 };
 
 TEST_F(SlowDropTest, ShowsItsProgressAfterADelayAndRepaintsUntilTheLinesLand) {

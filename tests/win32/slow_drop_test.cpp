@@ -6,11 +6,9 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -18,11 +16,14 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "tests/media/gated_reader.h"
 #include "tests/win32/dialog_driver.h"
 #include "win32/tallimo_dlg.h"
 #include "win32/window_ops.h"
 
 namespace {
+
+using media_test::GatedReader;
 
 using win32_test::ItemText;
 using win32_test::OwnedDialog;
@@ -31,39 +32,6 @@ using win32_test::PumpUntil;
 
 // Every file the readers let through lasts one minute.
 constexpr std::int64_t kSecondsPerFile = 60;
-
-// Holds each file until the test lets it through, and records which files it was asked for.
-class GatedReader {
- public:
-  std::int64_t operator()(const std::filesystem::path& path) {
-    std::unique_lock lock(m_mutex);
-    m_asked.push_back(path.filename().string());
-    m_changed.wait(lock, [this] { return m_allowed > 0 || m_open; });
-    if (!m_open) --m_allowed;
-    return kSecondsPerFile;
-  }
-  void Allow(int files) {
-    const std::lock_guard lock(m_mutex);
-    m_allowed += files;
-    m_changed.notify_all();
-  }
-  void Open() {
-    const std::lock_guard lock(m_mutex);
-    m_open = true;
-    m_changed.notify_all();
-  }
-  std::vector<std::string> Asked() {
-    const std::lock_guard lock(m_mutex);
-    return m_asked;
-  }
-
- private:
-  std::mutex m_mutex;
-  std::condition_variable m_changed;
-  std::vector<std::string> m_asked;
-  int m_allowed = 0;
-  bool m_open = false;
-};
 
 std::vector<std::u16string> Files(int count, const std::u16string& prefix = u"f") {
   std::vector<std::u16string> paths;
@@ -176,7 +144,7 @@ class SlowDropTest : public testing::Test {
     return PumpUntil(dialog.GetSafeHwnd(), [&dialog] { return !dialog.IsMeasuring(); });
   }
 
-  std::shared_ptr<GatedReader> gate_ = std::make_shared<GatedReader>();
+  std::shared_ptr<GatedReader> gate_ = std::make_shared<GatedReader>(kSecondsPerFile);
 };
 
 TEST_F(SlowDropTest, ShowsItsProgressAfterADelayAndRepaintsUntilTheLinesLand) {
