@@ -24,13 +24,6 @@ WINDOWS_CONFIGURE = $(CMAKE_CONFIGURE) -B $(WINDOWS_BUILD) --toolchain cmake/min
 SHELL       := /bin/bash
 .SHELLFLAGS := -eo pipefail -c
 
-#   make screenshots   render the dialogs to docs/*.png;  make icons   redraw res/icons/*.png
-#   make package       build the Debian package build/tallimo_<version>_<arch>.deb
-#   make test-package  lintian on that package; as root also install, start, purge and check it
-#   make windows        cross-compile the native Windows program to build-windows/tallimo.exe
-#   make test-windows   build the Windows suites and run them under Wine on a virtual X server
-#   make bench-windows  time the Windows dialog on a 1 MiB list under Wine, and size tallimo.exe
-
 all: build
 
 deps:
