@@ -8,6 +8,8 @@
 #   make windows        cross-compile the native Windows program to build-windows/tallimo.exe
 #   make test-windows   build the Windows suites and run them under Wine on a virtual X server
 #   make bench-windows  time the Windows dialog on a 1 MiB list under Wine, and size tallimo.exe
+#   make package-windows  the Windows program's portable zip and per-user installer:
+#                         build-windows/Tallimo-<version>-win64.zip and ...-win64-setup.exe
 
 BUILD        ?= build
 BUILD_TYPE   ?= RelWithDebInfo
@@ -100,6 +102,10 @@ bench-windows: deps
 	        tests/win32/prefix-settings.reg && \
 	    export WINEPREFIX=$(abspath $(WINDOWS_BUILD))/wine-prefix WINEDEBUG=-all && \
 	    wine $(WINDOWS_BUILD)/win32/bench_dialog_win32.exe && wineserver -w'
+
+package-windows: deps
+	@$(WINDOWS_CONFIGURE) >/dev/null
+	@cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target package_windows
 
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
