@@ -10,6 +10,7 @@
 #   make bench-windows  time the Windows dialog on a 1 MiB list under Wine, and size tallimo.exe
 #   make package-windows  the Windows program's portable zip and per-user installer:
 #                         build-windows/Tallimo-<version>-win64.zip and ...-win64-setup.exe
+#   make test-package-windows  check both; install, start, upgrade and uninstall under Wine
 
 BUILD        ?= build
 BUILD_TYPE   ?= RelWithDebInfo
@@ -106,6 +107,12 @@ bench-windows: deps
 package-windows: deps
 	@$(WINDOWS_CONFIGURE) >/dev/null
 	@cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target package_windows
+
+# Installs into a Wine prefix of the build folder's own, never into ~/.wine, on a virtual X server
+# for the installer's windows. It takes a minute or so, so make test leaves it to CI.
+test-package-windows: package-windows
+	@xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" \
+	    tests/package/windows_test.sh $(WINDOWS_BUILD)
 
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
