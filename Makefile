@@ -109,9 +109,10 @@ package-windows: deps
 	@cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target package_windows
 
 # Installs into a Wine prefix of the build folder's own, never into ~/.wine, on a virtual X server
-# for the installer's windows. It takes a minute or so, so make test leaves it to CI.
+# for the installer's windows (-noreset: see the script). It takes a minute or so, so make test
+# leaves it to CI.
 test-package-windows: package-windows
-	@xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" \
+	@xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24 -noreset" \
 	    tests/package/windows_test.sh $(WINDOWS_BUILD)
 
 install: build

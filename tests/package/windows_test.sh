@@ -9,8 +9,10 @@
 # prefix is left without any trace of Tallimo. Usage: windows_test.sh BUILD_DIR
 set -euo pipefail
 
+# -noreset: Xvfb otherwise restarts whenever its last client leaves, as Wine does between two
+# programs here, and turns away whoever connects meanwhile.
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" "$0" "$@"
+  exec xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24 -noreset" "$0" "$@"
 fi
 
 build=$(realpath "$1")
@@ -124,6 +126,21 @@ for locale in ja_JP en_US; do
   [ -d "$locales/$locale.UTF-8" ] || localedef -i "$locale" -f UTF-8 "$locales/$locale.UTF-8"
 done
 
+# Prints the first window whose title matches REGEX, waiting up to a minute for one. xdotool's
+# search ends with an error when a window it walks vanishes meanwhile: search again then.
+find_window() {
+  local window
+  for _ in $(seq 300); do
+    window=$(xdotool search --name "$1" 2>/dev/null | head -n 1) || true
+    if [ -n "$window" ]; then
+      echo "$window"
+      return 0
+    fi
+    sleep 0.2
+  done
+  return 1
+}
+
 # Starts PROGRAM (a Windows path or a file) in LOCALE without waiting, expects a window titled
 # TITLE, then closes it with Escape, which is Cancel on every page that opens first.
 expect_title() {
@@ -132,8 +149,7 @@ expect_title() {
   LOCPATH=$locales LC_ALL=$locale.UTF-8 wine "$program" "$@" &
   pid=$!
   running=$pid
-  window=$(timeout 60 xdotool search --sync --name '^Tallimo ' | head -n 1) || true
-  [ -n "$window" ] || fail "no window of $program appeared in $locale"
+  window=$(find_window '^Tallimo ') || fail "no window of $program appeared in $locale"
   name=$(xdotool getwindowname "$window")
   name=${name%"${name##*[! ]}"}
   [ "$name" = "$title" ] || fail "$program in $locale shows '$name', not '$title'"
@@ -184,8 +200,7 @@ ok "$key holds the 11 values Apps & features reads, EstimatedSize $estimated KiB
 # The program as the Start menu starts it. Wine shows a program's Windows path as its command
 # line, which tells whether the shortcut led to the installed exe.
 wine start /unix "$shortcut"
-window=$(timeout 60 xdotool search --sync --name '^Tallimo$' | head -n 1) || true
-[ -n "$window" ] || fail "no Tallimo window appeared from the shortcut"
+window=$(find_window '^Tallimo$') || fail "no Tallimo window appeared from the shortcut"
 app_pid=$(xdotool getwindowpid "$window")
 running=$app_pid
 started=$(tr '\0' '\n' <"/proc/$app_pid/cmdline" | head -n 1)
