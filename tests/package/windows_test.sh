@@ -93,8 +93,10 @@ shortcut=$(winepath -u "${folders[1]}\\Microsoft\\Windows\\Start Menu\\Programs\
 temp_dir=$(winepath -u "${folders[2]}")
 
 wait_for_wine() { timeout 60 wineserver -w || fail "Wine did not end within 60 s"; }
+# The temporary folder keeps the uninstaller's copy (~nsu*.tmp) and, from an installer ended in
+# the middle, its helper files (ns*.tmp).
 remove_traces() {
-  rm -rf "$install_dir" "$shortcut" "$temp_dir"/~nsu*.tmp
+  rm -rf "$install_dir" "$shortcut" "$temp_dir"/~nsu*.tmp "$temp_dir"/ns*.tmp
   wine reg delete "$key" /f >/dev/null 2>&1 || true
 }
 cleanup() {
