@@ -8,6 +8,9 @@
 #   make windows        cross-compile the native Windows program to build-windows/tallimo.exe
 #   make test-windows   build the Windows suites and run them under Wine on a virtual X server
 #   make bench-windows  time the Windows dialog on a 1 MiB list under Wine, and size tallimo.exe
+#   make package-windows  the Windows program's portable zip and per-user installer:
+#                         build-windows/Tallimo-<version>-win64.zip and ...-win64-setup.exe
+#   make test-package-windows  check both; install, start, upgrade and uninstall under Wine
 
 BUILD        ?= build
 BUILD_TYPE   ?= RelWithDebInfo
@@ -23,13 +26,6 @@ WINDOWS_CONFIGURE = $(CMAKE_CONFIGURE) -B $(WINDOWS_BUILD) --toolchain cmake/min
 
 SHELL       := /bin/bash
 .SHELLFLAGS := -eo pipefail -c
-
-#   make screenshots   render the dialogs to docs/*.png;  make icons   redraw res/icons/*.png
-#   make package       build the Debian package build/tallimo_<version>_<arch>.deb
-#   make test-package  lintian on that package; as root also install, start, purge and check it
-#   make windows        cross-compile the native Windows program to build-windows/tallimo.exe
-#   make test-windows   build the Windows suites and run them under Wine on a virtual X server
-#   make bench-windows  time the Windows dialog on a 1 MiB list under Wine, and size tallimo.exe
 
 all: build
 
@@ -107,6 +103,17 @@ bench-windows: deps
 	        tests/win32/prefix-settings.reg && \
 	    export WINEPREFIX=$(abspath $(WINDOWS_BUILD))/wine-prefix WINEDEBUG=-all && \
 	    wine $(WINDOWS_BUILD)/win32/bench_dialog_win32.exe && wineserver -w'
+
+package-windows: deps
+	@$(WINDOWS_CONFIGURE) >/dev/null
+	@cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target package_windows
+
+# Installs into a Wine prefix of the build folder's own, never into ~/.wine, on a virtual X server
+# for the installer's windows (-noreset: see the script). It takes a minute or so, so make test
+# leaves it to CI.
+test-package-windows: package-windows
+	@xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24 -noreset" \
+	    tests/package/windows_test.sh $(WINDOWS_BUILD)
 
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)

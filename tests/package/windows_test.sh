@@ -1,0 +1,267 @@
+#!/usr/bin/env bash
+# Checks the Windows packages that `make package-windows` built. The zip holds the program as built
+# and its two texts with CR LF, at its top. The installer, run under Wine in a prefix of the build
+# folder's own: a silent install puts the program, the licence, the Start-menu shortcut and the
+# "Apps & features" entry in place; the program starts from the shortcut and stays up; installing
+# or uninstalling while it runs fails and changes nothing; installing again upgrades in place; the
+# registered quiet uninstall removes it all and leaves nothing else behind; the installer and the
+# uninstaller speak Japanese to a Japanese user and English to an English one. Whatever fails, the
+# prefix is left without any trace of Tallimo. Usage: windows_test.sh BUILD_DIR
+set -euo pipefail
+
+# -noreset: Xvfb otherwise restarts whenever its last client leaves, as Wine does between two
+# programs here, and turns away whoever connects meanwhile.
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24 -noreset" "$0" "$@"
+fi
+
+build=$(realpath "$1")
+source_dir=$(realpath "$(dirname "$0")/../..")
+cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
+version=$(cache_value CMAKE_PROJECT_VERSION)
+homepage=$(cache_value CMAKE_PROJECT_HOMEPAGE_URL)
+zip=$build/Tallimo-$version-win64.zip
+setup=$build/Tallimo-$version-win64-setup.exe
+program=$build/tallimo.exe
+publisher="The Tallimo developers"
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tallimo'
+
+checks=0
+fail() { echo "windows_test: $*" >&2; exit 1; }
+ok() { checks=$((checks + 1)); echo "ok: $*"; }
+
+for file in "$zip" "$setup" "$program"; do
+  [ -f "$file" ] || fail "$file missing: run make package-windows first"
+done
+
+work=$(mktemp -d)
+install_dir=
+shortcut=
+temp_dir=
+running=
+
+# Notepad before Windows 10 shows a text without CR LF line ends as one long line.
+has_crlf_lines() {
+  local lines crlf
+  lines=$(tr -cd '\n' <"$1" | wc -c)
+  crlf=$(grep -c $'\r$' "$1" || true)
+  [ "$lines" -gt 0 ] && [ "$lines" -eq "$crlf" ]
+}
+
+unzip -q "$zip" -d "$work/zip"
+[ "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" = "LICENSE.txt README.txt tallimo.exe " ] ||
+  fail "the zip holds '$(unzip -Z1 "$zip" | tr '\n' ' ')', not LICENSE.txt, README.txt and tallimo.exe at its top"
+cmp -s "$work/zip/tallimo.exe" "$program" || fail "the zip's tallimo.exe is not $program"
+tr -d '\r' <"$work/zip/LICENSE.txt" | cmp -s - "$source_dir/LICENSE" ||
+  fail "the zip's LICENSE.txt is not LICENSE"
+readme=$work/zip/README.txt
+for text in "$work/zip/LICENSE.txt" "$readme"; do
+  has_crlf_lines "$text" || fail "$(basename "$text") in the zip has lines without CR LF"
+done
+[ "$(head -c 3 "$readme")" = $'\xef\xbb\xbf' ] || fail "README.txt has no UTF-8 byte order mark"
+iconv -f UTF-8 -t UTF-16 "$readme" >/dev/null 2>&1 || fail "README.txt is not UTF-8"
+for phrase in "Tallimo $version" tallimo.exe "$homepage"; do
+  grep -qF -- "$phrase" "$readme" || fail "README.txt does not mention $phrase"
+done
+ok "the zip: tallimo.exe as built, LICENSE.txt and README.txt with CR LF line ends, nothing else"
+
+# A 32-bit installer would start under this Wine, do nothing and still end with status 0.
+file -b "$setup" | grep -q '^PE32+ executable (GUI) x86-64' || fail "the installer is not a 64-bit program"
+resources=$(x86_64-w64-mingw32-windres -i "$setup" -O rc)
+grep -qF "PRODUCTVERSION ${version//./, }" <<<"$resources" &&
+  grep -qF "VALUE \"ProductVersion\", \"$version\"" <<<"$resources" ||
+  fail "the installer's version block does not give version $version"
+# Each picture of the program's icon lies in the installer's resources as it lies in the .ico.
+perl -e 'local $/; open my $f, "<:raw", $ARGV[0] or die; my $ico = <$f>;
+         open $f, "<:raw", $ARGV[1] or die; my $exe = <$f>;
+         my $count = unpack "v", substr($ico, 4, 2);
+         for my $i (0 .. $count - 1) {
+           my ($size, $offset) = unpack "VV", substr($ico, 6 + 16 * $i + 8, 8);
+           exit 1 if index($exe, substr($ico, $offset, $size)) < 0;
+         }' "$source_dir/res/icons/128.ico" "$setup" || fail "the installer does not carry the program's icon"
+ok "the installer: 64-bit, version block $version, the program's icon"
+
+prefix=$build/wine-prefix-package
+"$source_dir/tests/win32/wine-prefix.sh" "$prefix" "$source_dir/tests/win32/prefix-settings.reg"
+export WINEPREFIX=$prefix WINEDEBUG=-all LC_ALL=C.UTF-8
+
+# Everything an installation may leave, in the prefix's own Windows folders.
+mapfile -t folders < <(wine cmd /c 'echo %LOCALAPPDATA%&echo %APPDATA%&echo %TEMP%' | tr -d '\r')
+install_win="${folders[0]}\\Programs\\Tallimo"
+install_dir=$(winepath -u "$install_win")
+shortcut=$(winepath -u "${folders[1]}\\Microsoft\\Windows\\Start Menu\\Programs\\Tallimo.lnk")
+temp_dir=$(winepath -u "${folders[2]}")
+
+wait_for_wine() { timeout 60 wineserver -w || fail "Wine did not end within 60 s"; }
+# The temporary folder keeps the uninstaller's copy (~nsu*.tmp) and, from an installer ended in
+# the middle, its helper files (ns*.tmp).
+remove_traces() {
+  rm -rf "$install_dir" "$shortcut" "$temp_dir"/~nsu*.tmp "$temp_dir"/ns*.tmp
+  wine reg delete "$key" /f >/dev/null 2>&1 || true
+}
+cleanup() {
+  if [ -n "$running" ]; then kill "$running" 2>/dev/null || true; fi
+  timeout 60 wineserver -w || wineserver -k
+  remove_traces
+  timeout 60 wineserver -w || wineserver -k
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# What the prefix holds: its files and the keys of its registry, timestamps left out. Wine writes
+# the registry to its files when its server ends.
+snapshot() {
+  wait_for_wine
+  { (cd "$prefix/drive_c" && find .)
+    sed -n 's/^\(\[.*\]\) [0-9]*$/\1/p' "$prefix/user.reg" "$prefix/system.reg"; } | sort >"$1"
+}
+
+# A run killed before its cleanup may have left an installation behind.
+remove_traces
+snapshot "$work/before"
+
+# Language settings for Wine: the user's language follows the locale, built into the build
+# folder so that the machine needs none of its own.
+locales=$build/locales
+mkdir -p "$locales"
+for locale in ja_JP en_US; do
+  [ -d "$locales/$locale.UTF-8" ] || localedef -i "$locale" -f UTF-8 "$locales/$locale.UTF-8"
+done
+
+# Prints the first window whose title matches REGEX, waiting up to a minute for one. xdotool's
+# search ends with an error when a window it walks vanishes meanwhile: search again then.
+find_window() {
+  local window
+  for _ in $(seq 300); do
+    window=$(xdotool search --name "$1" 2>/dev/null | head -n 1) || true
+    if [ -n "$window" ]; then
+      echo "$window"
+      return 0
+    fi
+    sleep 0.2
+  done
+  return 1
+}
+
+# Starts PROGRAM (a Windows path or a file) in LOCALE without waiting, expects a window titled
+# TITLE, then closes it with Escape, which is Cancel on every page that opens first.
+expect_title() {
+  local locale=$1 title=$2 program=$3 window name pid
+  shift 3
+  LOCPATH=$locales LC_ALL=$locale.UTF-8 wine "$program" "$@" &
+  pid=$!
+  running=$pid
+  window=$(find_window '^Tallimo ') || fail "no window of $program appeared in $locale"
+  name=$(xdotool getwindowname "$window")
+  name=${name%"${name##*[! ]}"}
+  [ "$name" = "$title" ] || fail "$program in $locale shows '$name', not '$title'"
+  xdotool windowfocus --sync "$window" key Escape
+  timeout 60 tail --pid="$pid" -f /dev/null || fail "$program did not close on Escape"
+  wait "$pid" || true
+  running=
+}
+
+status=0
+timeout 120 wine "$setup" /S || status=$?
+[ "$status" -eq 0 ] || fail "the silent install ended with status $status"
+[ "$(ls "$install_dir" | tr '\n' ' ')" = "LICENSE.txt tallimo.exe uninstall.exe " ] ||
+  fail "$install_win holds '$(ls "$install_dir" 2>&1 | tr '\n' ' ')', not LICENSE.txt tallimo.exe uninstall.exe"
+cmp -s "$install_dir/tallimo.exe" "$program" || fail "the installed tallimo.exe is not $program"
+cmp -s "$install_dir/LICENSE.txt" "$work/zip/LICENSE.txt" || fail "the installed LICENSE.txt is not the licence"
+[ -f "$shortcut" ] || fail "no Start-menu shortcut $shortcut"
+ok "a silent install puts tallimo.exe, LICENSE.txt and uninstall.exe into $install_win, and a shortcut"
+
+entry=$(wine reg query "$key" | tr -d '\r')
+declare -A values
+while IFS= read -r line; do
+  if [[ $line =~ ^\ {4}([A-Za-z]+)\ {4}(REG_[A-Z]+)\ {4}(.*)$ ]]; then
+    values[${BASH_REMATCH[1]}]="${BASH_REMATCH[2]} ${BASH_REMATCH[3]}"
+  fi
+done <<<"$entry"
+expect_value() {
+  [ "${values[$1]-}" = "$2" ] || fail "$key\\$1 is '${values[$1]-}', not '$2'"
+}
+expect_value DisplayName "REG_SZ Tallimo"
+expect_value DisplayVersion "REG_SZ $version"
+expect_value Publisher "REG_SZ $publisher"
+expect_value DisplayIcon "REG_SZ $install_win\\tallimo.exe"
+expect_value InstallLocation "REG_SZ $install_win"
+expect_value UninstallString "REG_SZ \"$install_win\\uninstall.exe\""
+expect_value QuietUninstallString "REG_SZ \"$install_win\\uninstall.exe\" /S"
+expect_value URLInfoAbout "REG_SZ $homepage"
+expect_value NoModify "REG_DWORD 0x1"
+expect_value NoRepair "REG_DWORD 0x1"
+[[ ${values[EstimatedSize]-} =~ ^REG_DWORD\ (0x[0-9a-f]+)$ ]] || fail "no EstimatedSize in $key"
+estimated=$((BASH_REMATCH[1]))
+bytes=$(find "$install_dir" -type f -printf '%s\n' | awk '{ sum += $1 } END { print sum }')
+[ $((bytes / 1024 - estimated)) -le 1 ] && [ $((estimated - bytes / 1024)) -le 1 ] ||
+  fail "EstimatedSize is $estimated KiB for $bytes bytes installed"
+[ "${#values[@]}" -eq 11 ] || fail "$key holds ${#values[@]} values, not 11: ${!values[*]}"
+ok "$key holds the 11 values Apps & features reads, EstimatedSize $estimated KiB"
+
+# The program as the Start menu starts it. Wine shows a program's Windows path as its command
+# line, which tells whether the shortcut led to the installed exe.
+wine start /unix "$shortcut"
+window=$(find_window '^Tallimo$') || fail "no Tallimo window appeared from the shortcut"
+app_pid=$(xdotool getwindowpid "$window")
+running=$app_pid
+started=$(tr '\0' '\n' <"/proc/$app_pid/cmdline" | head -n 1)
+[ "$started" = "$install_win\\tallimo.exe" ] || fail "the shortcut started '$started'"
+sleep 2
+kill -0 "$app_pid" 2>/dev/null || fail "the installed Tallimo did not stay up for 2 s"
+ok "the shortcut starts $started, which stays up"
+
+installed=$(find "$install_dir" -printf '%P %s %T@\n' | sort)
+status=0
+timeout 120 wine "$setup" /S || status=$?
+[ "$status" -eq 2 ] || fail "a silent install over the running program ended with status $status, not 2"
+status=0
+timeout 120 wine "$install_win\\uninstall.exe" /S "_?=$install_win" || status=$?
+[ "$status" -eq 2 ] || fail "a silent uninstall of the running program ended with status $status, not 2"
+[ "$(find "$install_dir" -printf '%P %s %T@\n' | sort)" = "$installed" ] ||
+  fail "a failed install or uninstall changed $install_win"
+kill -0 "$app_pid" 2>/dev/null || fail "Tallimo ended during the failed install"
+ok "installing and uninstalling while Tallimo runs fail with status 2 and change nothing"
+
+xdotool windowfocus --sync "$window" key Escape
+timeout 60 tail --pid="$app_pid" -f /dev/null || fail "Tallimo did not end on Escape"
+running=
+
+status=0
+timeout 120 wine "$setup" /S || status=$?
+[ "$status" -eq 0 ] || fail "the silent upgrade ended with status $status"
+cmp -s "$install_dir/tallimo.exe" "$program" || fail "the upgraded tallimo.exe is not $program"
+[ "$(wine reg query "$key" | tr -d '\r')" = "$entry" ] || fail "the upgrade changed the uninstall entry"
+ok "installing over the installation upgrades it in place"
+
+expect_title ja_JP "Tallimo アンインストール" "$install_win\\uninstall.exe" "_?=$install_win"
+expect_title en_US "Tallimo Uninstall" "$install_win\\uninstall.exe" "_?=$install_win"
+ok "the uninstaller speaks Japanese in ja_JP and English in en_US"
+
+# What Apps & features runs for a quiet uninstall. The uninstaller copies itself to the temporary
+# folder, returns at once and removes the installation from there: wait for Wine to end.
+quiet=${values[QuietUninstallString]#REG_SZ }
+[[ $quiet =~ ^\"([^\"]+)\"\ (.*)$ ]] || fail "QuietUninstallString '$quiet' is not a quoted program with arguments"
+wine "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}"
+wait_for_wine
+[ ! -e "$install_dir" ] || fail "$install_win remains: $(ls -A "$install_dir" | tr '\n' ' ')"
+[ ! -e "$shortcut" ] || fail "the shortcut remains"
+! wine reg query "$key" >/dev/null 2>&1 || fail "$key remains"
+ok "the quiet uninstall removes the folder, the shortcut and the registry key"
+
+expect_title ja_JP "Tallimo セットアップ" "$setup"
+expect_title en_US "Tallimo Setup" "$setup"
+ok "the installer speaks Japanese in ja_JP and English in en_US"
+
+# Windows deletes the uninstaller's copy at the next restart; the only other things allowed to
+# appear are the folder for per-user programs and the registry key of uninstall entries, which
+# Windows has anyway.
+rm -rf "$temp_dir"/~nsu*.tmp
+allowed='^(\./users/[^/]+/AppData/Local/Programs|\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\])$'
+snapshot "$work/after"
+left=$(comm -13 "$work/before" "$work/after" | grep -Ev "$allowed" || true)
+gone=$(comm -23 "$work/before" "$work/after")
+[ -z "$left$gone" ] || fail "the prefix differs after install and uninstall: new '$left', gone '$gone'"
+ok "nothing of Tallimo is left in the prefix's files or registry"
+
+echo "windows_test: $checks passed, 0 failed"
