@@ -29,8 +29,9 @@ SHELL       := /bin/bash
 
 all: build
 
+# Each kind of work installs only the Debian packages it needs (see scripts/install-deps).
 deps:
-	@scripts/install-deps
+	@scripts/install-deps linux
 
 build: deps
 	@$(CMAKE_CONFIGURE) -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DTALLIMO_WERROR=$(WERROR) >/dev/null
@@ -66,6 +67,7 @@ sanitize: deps
 	@ctest --test-dir $(BUILD)-asan --output-on-failure -j $(JOBS)
 
 bench: deps
+	@scripts/install-deps bench
 	@$(CMAKE_CONFIGURE) -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DTALLIMO_BUILD_TESTS=OFF \
 	    -DTALLIMO_BUILD_BENCH=ON >/dev/null
 	@cmake --build $(BUILD)-bench -j $(JOBS)
@@ -75,6 +77,7 @@ bench: deps
 
 # Each fuzz target runs for FUZZ_SECONDS; crashes land in build-fuzz/ as crash-* files.
 fuzz: deps
+	@scripts/install-deps fuzz
 	@CXX=clang++ $(CMAKE_CONFIGURE) -B $(BUILD)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DTALLIMO_BUILD_TESTS=OFF -DTALLIMO_BUILD_FUZZ=ON >/dev/null
 	@cmake --build $(BUILD)-fuzz -j $(JOBS)
@@ -83,18 +86,21 @@ fuzz: deps
 	    $$f -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 -artifact_prefix=$(BUILD)-fuzz/ \
 	        $(BUILD)-fuzz/corpus/$$(basename $$f) 2>&1 | tail -n 12 || exit 1; done
 
-windows: deps
+windows:
+	@scripts/install-deps windows
 	@$(WINDOWS_CONFIGURE) >/dev/null
 	@cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target tallimo
 
 # Wine needs an X display for the dialogs; Xvfb gives one to every test, none of them to the user.
-test-windows: deps
+test-windows:
+	@scripts/install-deps windows
 	@$(WINDOWS_CONFIGURE) >/dev/null
 	@cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 	@xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" \
 	    ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j $(JOBS)
 
-bench-windows: deps
+bench-windows:
+	@scripts/install-deps windows
 	@$(WINDOWS_CONFIGURE) >/dev/null
 	@cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target tallimo bench_dialog_win32
 	@echo "tallimo.exe: $$(stat -c %s $(WINDOWS_BUILD)/tallimo.exe) bytes"
@@ -104,7 +110,8 @@ bench-windows: deps
 	    export WINEPREFIX=$(abspath $(WINDOWS_BUILD))/wine-prefix WINEDEBUG=-all && \
 	    wine $(WINDOWS_BUILD)/win32/bench_dialog_win32.exe && wineserver -w'
 
-package-windows: deps
+package-windows:
+	@scripts/install-deps windows installer
 	@$(WINDOWS_CONFIGURE) >/dev/null
 	@cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target package_windows
 
@@ -119,6 +126,7 @@ install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 package: build
+	@scripts/install-deps package
 	@cmake --build $(BUILD) --target package
 
 # Installs the package on this machine for real, so it stays out of make test: CI runs it as root.
