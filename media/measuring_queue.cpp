@@ -9,9 +9,7 @@
 namespace media {
 
 MeasuringQueue::MeasuringQueue(Wake wake, Reader reader)
-    : m_wake(std::move(wake)),
-      m_reader(reader ? std::move(reader) : Reader(&GetPlaySeconds)),
-      m_worker([this] { Run(); }) {}
+    : m_wake(std::move(wake)), m_reader(reader ? std::move(reader) : Reader(&GetPlaySeconds)) {}
 
 MeasuringQueue::~MeasuringQueue() {
   {
@@ -19,7 +17,7 @@ MeasuringQueue::~MeasuringQueue() {
     m_stopping = true;
   }
   m_work.notify_one();
-  m_worker.join();
+  if (m_worker.joinable()) m_worker.join();
 }
 
 std::uint64_t MeasuringQueue::Add(std::vector<std::filesystem::path> files) {
@@ -29,6 +27,8 @@ std::uint64_t MeasuringQueue::Add(std::vector<std::filesystem::path> files) {
     ticket = m_nextTicket++;
     m_filesTotal += files.size();
     m_waiting.push_back(Drop{ticket, std::move(files), {}});
+    // A window that is never dropped on never starts a thread.
+    if (!m_worker.joinable()) m_worker = std::thread([this] { Run(); });
   }
   m_work.notify_one();
   return ticket;

@@ -73,7 +73,7 @@ class MeasuringQueue {
   std::size_t m_filesTotal = 0;
   bool m_wakePending = false;
   bool m_stopping = false;
-  std::thread m_worker;  // last: starts once everything above is set up
+  std::thread m_worker;  // started by the first Add
 };
 
 }  // namespace media

@@ -1,6 +1,8 @@
 // Turning dropped files into lines of the time list.
 #include "timecalc/dropped_lines.h"
 
+#include <algorithm>
+
 namespace timecalc {
 namespace {
 
@@ -33,6 +35,18 @@ std::u16string DroppedFileLine(std::u16string_view path, SecondCount seconds,
   line += DroppedFileName(path, separators);
   line += u']';
   return line;
+}
+
+std::vector<std::u16string> DroppedFileLines(std::span<const std::u16string> paths,
+                                             std::span<const SecondCount> seconds,
+                                             std::u16string_view separators) {
+  const std::size_t count = std::min(paths.size(), seconds.size());
+  std::vector<std::u16string> lines;
+  lines.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    lines.push_back(DroppedFileLine(paths[i], seconds[i], separators));
+  }
+  return lines;
 }
 
 std::u16string AppendedDropText(std::u16string_view list, std::span<const std::u16string> lines,

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "timecalc/edit_text.h"
 #include "timecalc/time_totals.h"
@@ -27,6 +28,12 @@ std::u16string DroppedFileName(std::u16string_view path,
 // The line a dropped file adds, without its line break: "0:03.25[name]".
 std::u16string DroppedFileLine(std::u16string_view path, SecondCount seconds,
                                std::u16string_view separators = kPathSeparators);
+
+// The lines of a measured drop: one per file, each with the length at the same place in `seconds`;
+// files without a length (a shorter `seconds`) add no line.
+std::vector<std::u16string> DroppedFileLines(std::span<const std::u16string> paths,
+                                             std::span<const SecondCount> seconds,
+                                             std::u16string_view separators = kPathSeparators);
 
 // The text that a drop appends to a list whose text so far is `list` (only its last two units
 // are looked at): the lines, each ending in a line break, preceded by one when the list does not

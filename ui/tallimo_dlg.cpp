@@ -12,7 +12,6 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <utility>
@@ -162,7 +161,10 @@ void CTallimoDlg::OnDropFiles(const QStringList& paths) {
   std::vector<std::filesystem::path> files;
   files.reserve(static_cast<std::size_t>(paths.size()));
   for (const QString& path : paths) files.push_back(ui::ToFilesystemPath(path));
-  m_drops.emplace(m_measuring.Add(std::move(files)), paths);
+  std::vector<std::u16string> names;
+  names.reserve(static_cast<std::size_t>(paths.size()));
+  for (const QString& path : paths) names.emplace_back(ui::Utf16View(path));
+  m_drops.emplace(m_measuring.Add(std::move(files)), std::move(names));
   if (m_busyCursor) return;
   // The window goes on taking input meanwhile; only a drop that takes long shows its progress.
   m_busyCursor.emplace();
@@ -212,15 +214,9 @@ void CTallimoDlg::EndMeasuring() {
   m_busyCursor.reset();
 }
 
-void CTallimoDlg::AppendDroppedLines(const QStringList& paths,
+void CTallimoDlg::AppendDroppedLines(const std::vector<std::u16string>& paths,
                                      const std::vector<std::int64_t>& seconds) {
-  const std::size_t count = std::min(static_cast<std::size_t>(paths.size()), seconds.size());
-  std::vector<std::u16string> lines;
-  lines.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    lines.push_back(
-        timecalc::DroppedFileLine(ui::Utf16View(paths[static_cast<qsizetype>(i)]), seconds[i]));
-  }
+  const std::vector<std::u16string> lines = timecalc::DroppedFileLines(paths, seconds);
   // The document ends in a separator of its own; the character before it ends the user's text,
   // and the document keeps line breaks as paragraph or line separators.
   const QTextDocument* document = m_timeEdit->document();

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "media/measuring_queue.h"
@@ -72,7 +73,8 @@ class CTallimoDlg : public QDialog {
   void OnProgressDelay();
   void OnCancelMeasuring();
   void EndMeasuring();
-  void AppendDroppedLines(const QStringList& paths, const std::vector<std::int64_t>& seconds);
+  void AppendDroppedLines(const std::vector<std::u16string>& paths,
+                          const std::vector<std::int64_t>& seconds);
 
   QLabel* m_totalSel = nullptr;
   QLabel* m_totalAll = nullptr;
@@ -87,7 +89,7 @@ class CTallimoDlg : public QDialog {
   qsizetype m_calcSelEnd = 0;
 
   // The drops being measured, by ticket: the paths their lines will name.
-  std::map<std::uint64_t, QStringList> m_drops;
+  std::map<std::uint64_t, std::vector<std::u16string>> m_drops;
   std::optional<ui::BusyCursor> m_busyCursor;  // while m_drops holds any
   QTimer* m_progressDelay = nullptr;           // runs only while a drop is being measured
   CMeasuringDlg* m_measuringDlg = nullptr;     // made when a drop first takes long

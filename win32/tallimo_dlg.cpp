@@ -4,7 +4,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <utility>
 
@@ -257,12 +256,7 @@ media::MeasuringQueue::News CTallimoDlg::LandMeasuredDrops() {
 
 void CTallimoDlg::AppendDroppedLines(const std::vector<std::u16string>& paths,
                                      const std::vector<std::int64_t>& seconds) {
-  const std::size_t count = std::min(paths.size(), seconds.size());
-  std::vector<std::u16string> lines;
-  lines.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    lines.push_back(timecalc::DroppedFileLine(paths[i], seconds[i]));
-  }
+  const std::vector<std::u16string> lines = timecalc::DroppedFileLines(paths, seconds);
   const std::u16string list = win32::GetText(m_timeEdit);
   const std::u16string text = timecalc::AppendedDropText(list, lines, timecalc::LineBreak::kCrLf);
   if (text.empty()) {

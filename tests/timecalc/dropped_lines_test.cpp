@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,14 @@ TEST(DroppedFileLine, IsTheFormattedLengthAndTheBracketedName) {
   EXPECT_EQ(timecalc::DroppedFileLine(u"C:\\", 0, u"\\/"), u"0:00.00[]");
   EXPECT_EQ(timecalc::DroppedFileLine(u"/m/\u66f2\n.flac", 360000, u"/"),
             u"100:00.00[\u66f2\uFFFD.flac]");
+}
+
+TEST(DroppedFileLines, PairEachPathWithItsLengthInOrder) {
+  const std::u16string paths[] = {u"/m/b.mp3", u"/m/a.wav", u"/m/c.txt"};
+  const timecalc::SecondCount seconds[] = {65, 3908, 0};
+  EXPECT_EQ(timecalc::DroppedFileLines(paths, seconds, u"/"),
+            (std::vector<std::u16string>{u"0:01.05[b.mp3]", u"1:05.08[a.wav]", u"0:00.00[c.txt]"}));
+  EXPECT_EQ(timecalc::DroppedFileLines(paths, std::span(seconds).first(1), u"/").size(), 1u);
 }
 
 TEST(AppendedDropText, StartsALineOfItsOwnAndEndsEveryLine) {
