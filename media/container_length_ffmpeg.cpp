@@ -6,13 +6,8 @@
 // opening of anything else, no decoding, and a cap on what it may read. A drop of many files must
 // not keep the window waiting, so only headers are read: a leading ID3v2 tag (where cover pictures
 // live) is skipped by starting the view behind it.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
@@ -24,6 +19,7 @@
 
 #include "media/container_length.h"
 #include "media/file_sniff.h"
+#include "media/media_file.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -35,13 +31,9 @@ extern "C" {
 namespace media {
 namespace {
 
-// Demuxers of audio and video containers. Everything else FFmpeg reads is refused even when its
-// probe wins: text (tty), subtitles, images (image2, the *_pipe readers, gif), playlists and
-// manifests that name other files (hls, dash, concat, sdp, webm_dash_manifest), devices.
-constexpr char kDemuxers[] =
-    "aac,ac3,aiff,amr,amrnb,amrwb,ape,asf,au,avi,caf,dsf,dts,dtshd,dv,eac3,flac,flv,loas,matroska,"
-    "mlp,mov,mp3,mpc,mpc8,mpeg,mpegts,mxf,nut,ogg,oma,rm,shn,tak,truehd,tta,voc,w64,wav,wsd,wtv,wv,"
-    "xwma";
+// Demuxers of audio and video containers, from media/demuxers.txt. Everything else FFmpeg reads is
+// refused even when its probe wins.
+constexpr char kDemuxers[] = TALLIMO_DEMUXERS;
 
 // Demuxers whose packets carry the file's own timestamps and that find their footing again after a
 // jump into the middle of the data, so that the last packets of the file tell where it ends.
@@ -76,7 +68,7 @@ constexpr std::int64_t kIndexReach = 10 * kMicros;
 
 // The part of a regular file that FFmpeg sees, from `start` to the end.
 struct FileView {
-  int fd = -1;
+  const MediaFile* file = nullptr;
   std::int64_t start = 0;
   std::int64_t size = 0;
   std::int64_t pos = 0;
@@ -88,11 +80,8 @@ int ReadView(void* opaque, std::uint8_t* buffer, int wanted) {
   const std::int64_t left = std::min(view.size - view.pos, view.budget);
   if (left <= 0 || wanted <= 0) return AVERROR_EOF;
   const auto count = static_cast<std::size_t>(std::min<std::int64_t>(wanted, left));
-  ssize_t got = 0;
-  do {
-    got = ::pread(view.fd, buffer, count, view.start + view.pos);
-  } while (got < 0 && errno == EINTR);
-  if (got < 0) return AVERROR(errno);
+  const std::int64_t got = view.file->ReadAt(view.start + view.pos, {buffer, count});
+  if (got < 0) return AVERROR(EIO);
   if (got == 0) return AVERROR_EOF;
   view.pos += got;
   view.budget -= got;
@@ -399,6 +388,8 @@ std::int64_t CheckedLength(AVFormatContext& format, const FileView& view, std::i
 }
 
 std::int64_t LengthOf(FileView& view, const std::filesystem::path& path) {
+  // The name only adds its extension to the probe's evidence: nothing is opened by it.
+  const std::u8string name = path.filename().u8string();
   const auto buffer = static_cast<std::uint8_t*>(av_malloc(kBufferBytes));
   if (!buffer) return 0;
   IoContext io(avio_alloc_context(buffer, kBufferBytes, 0, &view, ReadView, nullptr, SeekView));
@@ -418,8 +409,8 @@ std::int64_t LengthOf(FileView& view, const std::filesystem::path& path) {
   av_dict_set(&options, "format_whitelist", kDemuxers, 0);
   // The view involves no protocol; should a reader reach for one anyway, only for a local file.
   av_dict_set(&options, "protocol_whitelist", "file", 0);
-  // The name only adds its extension to the probe's evidence: nothing is opened by it.
-  const int opened = avformat_open_input(&raw, path.c_str(), nullptr, &options);
+  const int opened =
+      avformat_open_input(&raw, reinterpret_cast<const char*>(name.c_str()), nullptr, &options);
   av_dict_free(&options);
   if (opened < 0) return 0;
   FormatContext format(raw);
@@ -445,9 +436,9 @@ std::int64_t LengthOf(FileView& view, const std::filesystem::path& path) {
 
 // Where the audio starts: behind any ID3v2 tags, whose pictures can be megabytes. FFmpeg would
 // read them all while probing from byte 0. nullopt when the file is not to be read at all.
-std::optional<std::int64_t> MediaStart(int fd, std::int64_t size) {
+std::optional<std::int64_t> MediaStart(const MediaFile& file) {
   std::array<std::uint8_t, kSignatureBytes> first{};
-  const ssize_t got = ::pread(fd, first.data(), first.size(), 0);
+  const std::int64_t got = file.ReadAt(0, first);
   if (got <= 0) return std::nullopt;
   const std::span<const std::uint8_t> start(first.data(), static_cast<std::size_t>(got));
   if (IsArchiveOrDocument(start)) return std::nullopt;
@@ -455,8 +446,8 @@ std::optional<std::int64_t> MediaStart(int fd, std::int64_t size) {
   std::int64_t offset = Id3v2TagBytes(start);
   for (int tags = 1; offset > 0 && tags < kMaxId3v2Tags; ++tags) {
     std::array<std::uint8_t, kId3v2HeaderBytes> header{};
-    if (offset > size - static_cast<std::int64_t>(header.size()) ||
-        ::pread(fd, header.data(), header.size(), offset) != static_cast<ssize_t>(header.size())) {
+    if (offset > file.size() - static_cast<std::int64_t>(header.size()) ||
+        file.ReadAt(offset, header) != static_cast<std::int64_t>(header.size())) {
       break;
     }
     const std::int64_t next = Id3v2TagBytes(header);
@@ -477,20 +468,12 @@ void SilenceFfmpeg() {
 
 std::int64_t GetContainerSeconds(const std::filesystem::path& path) {
   SilenceFfmpeg();
-  // O_NONBLOCK: a FIFO named like a media file must not hold the open until a writer comes. What
-  // was opened is then checked on the descriptor, so nothing can be swapped in between.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return 0;
-  std::int64_t seconds = 0;
-  struct stat info {};
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-    if (const auto start = MediaStart(fd, info.st_size); start && *start < info.st_size) {
-      FileView view{.fd = fd, .start = *start, .size = info.st_size - *start};
-      seconds = std::max<std::int64_t>(LengthOf(view, path), 0) / kMicros;
-    }
-  }
-  ::close(fd);
-  return seconds;
+  const auto file = MediaFile::Open(path);
+  if (!file || file->size() <= 0) return 0;
+  const auto start = MediaStart(*file);
+  if (!start || *start >= file->size()) return 0;
+  FileView view{.file = &*file, .start = *start, .size = file->size() - *start};
+  return std::max<std::int64_t>(LengthOf(view, path), 0) / kMicros;
 }
 
 }  // namespace media

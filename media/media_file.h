@@ -1,0 +1,39 @@
+// A file opened for measuring: only a regular file on disk, opened without ever blocking (a FIFO or
+// device named like a media file is refused), shared with any program that holds it, and read at
+// offsets. The readers above it are the same on every platform; only this differs.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+
+namespace media {
+
+class MediaFile {
+ public:
+  // nullopt for anything but a readable regular file.
+  static std::optional<MediaFile> Open(const std::filesystem::path& path);
+
+  MediaFile(MediaFile&& other) noexcept;
+  MediaFile& operator=(MediaFile&& other) noexcept;
+  MediaFile(const MediaFile&) = delete;
+  MediaFile& operator=(const MediaFile&) = delete;
+  ~MediaFile();
+
+  std::int64_t size() const { return size_; }
+
+  // Reads into `into` from `offset`, retrying interrupted and partial reads; the bytes read (fewer
+  // at the end of the file), or -1 when the read failed.
+  std::int64_t ReadAt(std::int64_t offset, std::span<std::uint8_t> into) const;
+
+ private:
+  MediaFile(std::intptr_t handle, std::int64_t size) : handle_(handle), size_(size) {}
+
+  // A POSIX descriptor or a Windows HANDLE; -1 when moved from.
+  std::intptr_t handle_ = -1;
+  std::int64_t size_ = 0;
+};
+
+}  // namespace media
