@@ -24,11 +24,13 @@ namespace {
 // "fmt " chunk's id and size field, then its body.
 constexpr std::size_t kFixedChannels = 22;
 constexpr std::size_t kFixedSampleRate = 24;
+constexpr std::size_t kFixedAverageBytesPerSecond = 28;
 constexpr std::size_t kFixedBitsPerSample = 34;
 
 // The same fields counted from a "fmt " id found elsewhere in the block.
 constexpr std::size_t kFmtChannels = 10;
 constexpr std::size_t kFmtSampleRate = 12;
+constexpr std::size_t kFmtAverageBytesPerSecond = 16;
 constexpr std::size_t kFmtBitsPerSample = 22;
 // Id, size field and the 16-byte body that every format chunk starts with.
 constexpr std::size_t kFmtChunkMinBytes = 8 + 16;
@@ -65,8 +67,13 @@ std::size_t FindId(std::span<const std::uint8_t> block, std::string_view id) {
   return static_cast<std::size_t>(match - block.begin());
 }
 
-// Bytes of sound per second. Bits per sample below a whole byte give 0, as 12 bits give 1 byte.
+// Bytes of sound per second: 12 bits give 1 byte a sample. Compressed formats of fewer bits than
+// a byte (IMA and Microsoft ADPCM) would give 0; their format states its own average.
 std::int64_t ByteRate(const WaveHeader& header) {
+  if (header.bits_per_sample < 8 && header.channels > 0 && header.sample_rate > 0 &&
+      header.average_bytes_per_second > 0) {
+    return header.average_bytes_per_second;
+  }
   return (header.bits_per_sample / 8) * header.channels * header.sample_rate;
 }
 
@@ -84,6 +91,7 @@ WaveHeader ReadWaveHeader(std::span<const std::uint8_t> block) {
       .channels = ReadU16LE(block, kFixedChannels),
       .sample_rate = ReadU32LE(block, kFixedSampleRate),
       .bits_per_sample = ReadU16LE(block, kFixedBitsPerSample),
+      .average_bytes_per_second = ReadU32LE(block, kFixedAverageBytesPerSecond),
   };
   if (ByteRate(header) > 0) return header;
 
@@ -95,6 +103,7 @@ WaveHeader ReadWaveHeader(std::span<const std::uint8_t> block) {
     header.channels = ReadU16LE(block, fmt + kFmtChannels);
     header.sample_rate = ReadU32LE(block, fmt + kFmtSampleRate);
     header.bits_per_sample = ReadU16LE(block, fmt + kFmtBitsPerSample);
+    header.average_bytes_per_second = ReadU32LE(block, fmt + kFmtAverageBytesPerSecond);
   }
   return header;
 }

@@ -20,6 +20,7 @@ struct WaveHeader {
   std::int64_t channels = 0;
   std::int64_t sample_rate = 0;
   std::int64_t bits_per_sample = 0;
+  std::int64_t average_bytes_per_second = 0;  // the format's own figure, used below 8 bits
 };
 
 // The offset just past the id and size field of the first "data" id lying wholly within `block`,
@@ -33,7 +34,9 @@ std::int64_t FindDataChunk(std::span<const std::uint8_t> block);
 WaveHeader ReadWaveHeader(std::span<const std::uint8_t> block);
 
 // Whole seconds of sound in a file of `file_length` bytes that starts with `block`: the bytes from
-// the data offset to the end, divided by the byte rate, truncated. 0 when the header gives no
+// the data offset to the end, divided by the byte rate, truncated. The byte rate is whole bytes
+// per sample times channels times sample rate; below 8 bits per sample (4-bit ADPCM), where that
+// gives 0, it is the format's average bytes per second. 0 when the header gives no
 // positive byte rate or the sound data would start past the end; never negative.
 std::int64_t SecondsFromHeader(std::span<const std::uint8_t> block, std::int64_t file_length);
 
