@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <limits>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -18,8 +19,11 @@
 #include <vector>
 
 #include "media/container_length.h"
+#include "media/cover_art.h"
 #include "media/file_sniff.h"
+#include "media/matroska_end.h"
 #include "media/media_file.h"
+#include "media/mpeg_video_length.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -38,6 +42,10 @@ constexpr char kDemuxers[] = TALLIMO_DEMUXERS;
 // Demuxers whose packets carry the file's own timestamps and that find their footing again after a
 // jump into the middle of the data, so that the last packets of the file tell where it ends.
 constexpr char kTimestampedDemuxers[] = "asf,flac,flv,matroska,mpeg,mpegts";
+
+// Demuxers that measure the stated length themselves at the end of the file (Ogg's last granule
+// position), so that it already shows a file cut short and needs no check.
+constexpr char kEndMeasuredDemuxers[] = "ogg";
 
 // Small reads: headers are small, and every byte read beyond them is wasted.
 constexpr int kBufferBytes = 4096;
@@ -63,12 +71,24 @@ constexpr std::int64_t kRateSlack = 4;
 constexpr std::int64_t kMicros = AV_TIME_BASE;
 // AV_TIME_BASE_Q is a C compound literal, which C++ compilers accept only as an extension.
 constexpr AVRational kMicrosBase = {1, AV_TIME_BASE};
+// The fewest bytes a second of any format read here takes: AMR-NB at 4.75 kb/s, Speex at 2.15 kb/s
+// and Opus at 6 kb/s need 270 bytes or more, and even a silence sent as comfort noise frames still
+// takes about 50. A length for which the file has fewer cannot be.
+constexpr std::int64_t kFewestBytesPerSecond = 16;
 // How close to the stated end an index must reach to vouch for it.
 constexpr std::int64_t kIndexReach = 10 * kMicros;
+
+// The longest play that `bytes` of media can hold.
+std::int64_t LongestPlausible(std::int64_t bytes) {
+  return bytes > std::numeric_limits<std::int64_t>::max() / kMicros
+             ? std::numeric_limits<std::int64_t>::max()
+             : bytes * kMicros / kFewestBytesPerSecond;
+}
 
 // The part of a regular file that FFmpeg sees, from `start` to the end.
 struct FileView {
   const MediaFile* file = nullptr;
+  std::span<const Mask> masks;
   std::int64_t start = 0;
   std::int64_t size = 0;
   std::int64_t pos = 0;
@@ -80,7 +100,8 @@ int ReadView(void* opaque, std::uint8_t* buffer, int wanted) {
   const std::int64_t left = std::min(view.size - view.pos, view.budget);
   if (left <= 0 || wanted <= 0) return AVERROR_EOF;
   const auto count = static_cast<std::size_t>(std::min<std::int64_t>(wanted, left));
-  const std::int64_t got = view.file->ReadAt(view.start + view.pos, {buffer, count});
+  const std::int64_t got =
+      ReadMasked(*view.file, view.masks, view.start + view.pos, {buffer, count});
   if (got < 0) return AVERROR(EIO);
   if (got == 0) return AVERROR_EOF;
   view.pos += got;
@@ -154,13 +175,69 @@ std::int64_t Sum(std::int64_t a, std::int64_t b) {
   return __builtin_add_overflow(a, b, &sum) ? std::numeric_limits<std::int64_t>::max() : sum;
 }
 
-// Where a packet ends, when it says where it starts.
-std::optional<std::int64_t> PacketEnd(const AVPacket& packet, const AVStream& stream) {
-  const auto pts = Micros(packet.pts, stream.time_base);
-  if (!pts) return std::nullopt;
-  return Sum(*pts,
-             std::max<std::int64_t>(Micros(packet.duration, stream.time_base).value_or(0), 0));
+// How long one frame of the stream lasts, by its frame rate or its samples per frame.
+std::optional<std::int64_t> FrameMicros(const AVStream& stream) {
+  const AVCodecParameters& codec = *stream.codecpar;
+  for (const AVRational rate : {stream.avg_frame_rate, stream.r_frame_rate}) {
+    if (codec.codec_type == AVMEDIA_TYPE_VIDEO && rate.num > 0 && rate.den > 0) {
+      return av_rescale_q(1, av_inv_q(rate), kMicrosBase);
+    }
+  }
+  if (codec.codec_type == AVMEDIA_TYPE_AUDIO && codec.frame_size > 0 && codec.sample_rate > 0) {
+    return av_rescale(codec.frame_size, kMicros, codec.sample_rate);
+  }
+  return std::nullopt;
 }
+
+// Where the packets seen of the audio and video streams end. A packet that does not say how long it
+// lasts (FLV and ASF video) lasts one frame of its stream, or, where the stream does not say, as
+// long as its stream's closest timestamps lie apart: its start alone would leave its frame out.
+class StreamEnds {
+ public:
+  void Add(const AVPacket& packet, const AVStream& stream) {
+    const auto pts = Micros(packet.pts, stream.time_base);
+    if (!pts || !IsMedia(stream)) return;
+    first_ = std::min(first_.value_or(*pts), *pts);
+    Stream& seen = streams_[stream.index];
+    seen.stream = &stream;
+    if (seen.last && *pts != *seen.last) {
+      seen.gap = std::min(seen.gap.value_or(INT64_MAX), *pts > *seen.last ? *pts - *seen.last
+                                                                          : *seen.last - *pts);
+    }
+    seen.last = *pts;
+    if (const auto duration = Micros(packet.duration, stream.time_base); duration > 0) {
+      seen.end = std::max(seen.end.value_or(INT64_MIN), Sum(*pts, *duration));
+    } else {
+      seen.latest_bare = std::max(seen.latest_bare.value_or(*pts), *pts);
+    }
+  }
+
+  std::optional<std::int64_t> first() const { return first_; }
+
+  std::optional<std::int64_t> End() const {
+    std::optional<std::int64_t> end;
+    for (const auto& [index, seen] : streams_) {
+      if (seen.end) end = std::max(end.value_or(*seen.end), *seen.end);
+      if (seen.latest_bare) {
+        const std::int64_t frame = FrameMicros(*seen.stream).value_or(seen.gap.value_or(0));
+        const std::int64_t bare_end = Sum(*seen.latest_bare, std::max<std::int64_t>(frame, 0));
+        end = std::max(end.value_or(bare_end), bare_end);
+      }
+    }
+    return end;
+  }
+
+ private:
+  struct Stream {
+    const AVStream* stream = nullptr;
+    std::optional<std::int64_t> last;
+    std::optional<std::int64_t> gap;
+    std::optional<std::int64_t> end;
+    std::optional<std::int64_t> latest_bare;
+  };
+  std::optional<std::int64_t> first_;
+  std::map<int, Stream> streams_;
+};
 
 // Where the stream's timestamps start, 0 when the header does not say.
 std::int64_t StartMicros(const AVStream& stream) {
@@ -247,8 +324,7 @@ struct Head {
   int packets = 0;
   bool whole_file = false;
   std::int64_t data_start = -1;
-  std::optional<std::int64_t> first_timestamp;
-  std::optional<std::int64_t> last_end;
+  StreamEnds ends;
   std::int64_t bytes_per_second = 0;
 };
 
@@ -278,11 +354,7 @@ Head ReadHead(AVFormatContext& format, const FileView& view, int wanted) {
         head.data_start =
             head.data_start < 0 ? packet->pos : std::min(head.data_start, packet->pos);
       }
-      if (const auto end = PacketEnd(*packet, stream)) {
-        const std::int64_t pts = *Micros(packet->pts, stream.time_base);
-        head.first_timestamp = std::min(head.first_timestamp.value_or(pts), pts);
-        head.last_end = std::max(head.last_end.value_or(*end), *end);
-      }
+      head.ends.Add(*packet, stream);
       if (tallies.size() <= index) tallies.resize(index + 1);
       tallies[index].bytes += packet->size;
       tallies[index].micros =
@@ -291,8 +363,16 @@ Head ReadHead(AVFormatContext& format, const FileView& view, int wanted) {
     }
     av_packet_unref(packet.get());
   }
+  // The sound's rate is steady where a picture's is not: the first key frame of a film can be as
+  // large as seconds of the frames after it. Pictures count only in a file without sound.
+  const auto is_audio = [&format](std::size_t i) {
+    return format.streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO;
+  };
+  bool audio = false;
+  for (std::size_t i = 0; i < tallies.size(); ++i) audio = audio || (is_audio(i) && tallies[i].bytes);
   // Raw AAC says nothing of its packets' durations; its parser keeps the bit rate instead.
   for (std::size_t i = 0; i < tallies.size(); ++i) {
+    if (audio && !is_audio(i)) continue;
     if (tallies[i].micros > 0) {
       head.bytes_per_second += av_rescale(tallies[i].bytes, kMicros, tallies[i].micros);
     } else if (tallies[i].bytes > 0) {
@@ -316,15 +396,12 @@ std::optional<std::int64_t> LastTimestamp(AVFormatContext& format, std::int64_t 
     // Before the first packet lie headers, which a demuxer does not take for packets.
     const std::int64_t from = std::max(data_start, size - window);
     if (av_seek_frame(&format, -1, from, AVSEEK_FLAG_BYTE) < 0) return std::nullopt;
-    std::optional<std::int64_t> last;
+    StreamEnds ends;
     while (av_read_frame(&format, packet.get()) >= 0) {
-      const AVStream& stream = *format.streams[packet->stream_index];
-      if (const auto end = PacketEnd(*packet, stream); end && IsMedia(stream)) {
-        last = std::max(last.value_or(*end), *end);
-      }
+      ends.Add(*packet, *format.streams[packet->stream_index]);
       av_packet_unref(packet.get());
     }
-    if (last || from == data_start) return last;
+    if (const auto last = ends.End(); last || from == data_start) return last;
   }
   return std::nullopt;
 }
@@ -338,13 +415,13 @@ std::int64_t FirstTimestamp(const AVFormatContext& format, const Head& head) {
       first = std::min(first.value_or(*start), *start);
     }
   }
-  return first.value_or(head.first_timestamp.value_or(0));
+  return first.value_or(head.ends.first().value_or(0));
 }
 
 // The length of a file whose packets were all read with the head.
 std::int64_t HeadLength(const AVFormatContext& format, const Head& head) {
   const std::int64_t first = FirstTimestamp(format, head);
-  return Span(first, std::max(head.last_end.value_or(first), first));
+  return Span(first, std::max(head.ends.End().value_or(first), first));
 }
 
 // Microseconds that the media data plays at the rate of the first packets; nullopt without a rate.
@@ -387,6 +464,66 @@ std::int64_t CheckedLength(AVFormatContext& format, const FileView& view, std::i
   return stated / kRateSlack > *evidence.length ? *evidence.length : stated;
 }
 
+// An MP3 stream's Xing header states the bytes of the whole stream; the bytes really there tell
+// whether the file is whole and, when it is not, what share of the stream it holds. nullopt when
+// the stream has no such header.
+std::optional<std::int64_t> XingLength(const FileView& view, std::int64_t stated) {
+  // The largest layer III frame: 320 kb/s at 32 kHz, padded. A file may end a frame short of
+  // what the header counted.
+  constexpr std::int64_t kLargestFrameBytes = 1441;
+  std::array<std::uint8_t, kXingSearchBytes> head{};
+  const std::int64_t got = view.file->ReadAt(view.start, head);
+  if (got <= 0) return std::nullopt;
+  const auto xing = FindXingHeader(std::span(head).first(static_cast<std::size_t>(got)));
+  if (!xing) return std::nullopt;
+  std::array<std::uint8_t, kTailTagBytes> tail{};
+  const std::int64_t tail_start =
+      std::max<std::int64_t>(0, view.size - static_cast<std::int64_t>(tail.size()));
+  const std::int64_t tail_got = view.file->ReadAt(view.start + tail_start, tail);
+  if (tail_got < 0) return std::nullopt;
+  const std::int64_t there =
+      view.size - static_cast<std::int64_t>(xing->frame) -
+      TrailingTagBytes(std::span(tail).first(static_cast<std::size_t>(tail_got)));
+  if (there + kLargestFrameBytes >= xing->stream_bytes) return stated;
+  return av_rescale(stated, std::max<std::int64_t>(there, 0), xing->stream_bytes);
+}
+
+// The length of the file that `format` has opened: what its structure or its packets show, or
+// what its header states, checked against them.
+std::int64_t MeasuredLength(AVFormatContext& format, FileView& view) {
+
+  // What the clusters hold plays, whatever the header states: writers to a pipe cannot go back to
+  // correct the length they wrote first.
+  if (av_match_name("mpegvideo", format.iformat->name)) {
+    if (const auto length = MpegVideoMicros(*view.file, view.start)) return *length;
+  }
+  if (av_match_name("matroska", format.iformat->name)) {
+    if (const auto length = MatroskaPlayMicros(*view.file, view.start)) return *length;
+  }
+
+  // What the header says about where the data lies needs no packets read; once packets are read,
+  // the index also holds what the demuxer saw while reading them.
+  if (const auto stated = StatedLength(format)) {
+    if (av_match_list(format.iformat->name, kEndMeasuredDemuxers, ',') > 0) return *stated;
+    if (av_match_name("mp3", format.iformat->name)) {
+      if (const auto length = XingLength(view, *stated)) return *length;
+    }
+    if (const auto end = IndexedEnd(format, view.size, *stated)) return std::min(*stated, *end);
+    // Uncompressed audio runs from the end of the header to the end of the file at a fixed rate.
+    if (const auto bit_rate = UncompressedBitRate(format)) {
+      const std::int64_t data_bytes = view.size - avio_tell(format.pb);
+      return std::min(*stated, av_rescale(data_bytes, 8 * kMicros, *bit_rate));
+    }
+  }
+  // Where the end's timestamps will be read, the first packet tells where they start.
+  const Head head = ReadHead(format, view, IsTimestamped(format) ? 1 : kHeadPackets);
+  // FLV keeps its length in a metadata packet that comes with the first packets.
+  if (const auto stated = StatedLength(format)) {
+    return CheckedLength(format, view, *stated, head);
+  }
+  return LengthFromPackets(format, view, head).length.value_or(0);
+}
+
 std::int64_t LengthOf(FileView& view, const std::filesystem::path& path) {
   // The name only adds its extension to the probe's evidence: nothing is opened by it.
   const std::u8string name = path.filename().u8string();
@@ -415,23 +552,13 @@ std::int64_t LengthOf(FileView& view, const std::filesystem::path& path) {
   if (opened < 0) return 0;
   FormatContext format(raw);
 
-  // What the header says about where the data lies needs no packets read; once packets are read,
-  // the index also holds what the demuxer saw while reading them.
-  if (const auto stated = StatedLength(*format)) {
-    if (const auto end = IndexedEnd(*format, view.size, *stated)) return std::min(*stated, *end);
-    // Uncompressed audio runs from the end of the header to the end of the file at a fixed rate.
-    if (const auto bit_rate = UncompressedBitRate(*format)) {
-      const std::int64_t data_bytes = view.size - avio_tell(io.get());
-      return std::min(*stated, av_rescale(data_bytes, 8 * kMicros, *bit_rate));
-    }
-  }
-  // Where the end's timestamps will be read, the first packet tells where they start.
-  const Head head = ReadHead(*format, view, IsTimestamped(*format) ? 1 : kHeadPackets);
-  // FLV keeps its length in a metadata packet that comes with the first packets.
-  if (const auto stated = StatedLength(*format)) {
-    return CheckedLength(*format, view, *stated, head);
-  }
-  return LengthFromPackets(*format, view, head).length.value_or(0);
+  const std::int64_t length = MeasuredLength(*format, view);
+  if (length <= LongestPlausible(view.size)) return length;
+  // A header that claims more than the file's bytes can hold is not believed: what the first
+  // packets show of the byte rate decides, or nothing does.
+  av_seek_frame(format.get(), -1, 0, AVSEEK_FLAG_BACKWARD);
+  const auto at_rate = LengthAtRate(ReadHead(*format, view, kHeadPackets), view);
+  return at_rate && *at_rate <= LongestPlausible(view.size) ? *at_rate : 0;
 }
 
 // Where the audio starts: behind any ID3v2 tags, whose pictures can be megabytes. FFmpeg would
@@ -472,7 +599,8 @@ std::int64_t GetContainerSeconds(const std::filesystem::path& path) {
   if (!file || file->size() <= 0) return 0;
   const auto start = MediaStart(*file);
   if (!start || *start >= file->size()) return 0;
-  FileView view{.file = &*file, .start = *start, .size = file->size() - *start};
+  const std::vector<Mask> masks = CoverArtMasks(*file, *start);
+  FileView view{.file = &*file, .masks = masks, .start = *start, .size = file->size() - *start};
   return std::max<std::int64_t>(LengthOf(view, path), 0) / kMicros;
 }
 

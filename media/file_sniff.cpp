@@ -51,6 +51,44 @@ bool HasAt(std::span<const std::uint8_t> bytes, std::size_t offset, std::string_
                     [](char w, std::uint8_t b) { return static_cast<std::uint8_t>(w) == b; });
 }
 
+std::int64_t ReadU32BE(std::span<const std::uint8_t> bytes, std::size_t offset) {
+  if (offset > bytes.size() || bytes.size() - offset < 4) return -1;
+  std::int64_t value = 0;
+  for (std::size_t i = 0; i < 4; ++i) value = (value << 8) | bytes[offset + i];
+  return value;
+}
+
+std::int64_t ReadU32LE(std::span<const std::uint8_t> bytes, std::size_t offset) {
+  if (offset > bytes.size() || bytes.size() - offset < 4) return -1;
+  std::int64_t value = 0;
+  for (std::size_t i = 4; i-- > 0;) value = (value << 8) | bytes[offset + i];
+  return value;
+}
+
+// An MPEG audio frame header: 11 sync bits, then version, layer, bit rate, sample rate and channel
+// mode. Layer III's side information lies between the header and a Xing header: 17 or 32 bytes in
+// MPEG-1 (mono or not), 9 or 17 in MPEG-2 and 2.5.
+constexpr std::size_t kFrameHeaderBytes = 4;
+std::optional<std::size_t> XingOffset(std::span<const std::uint8_t> header) {
+  if (header.size() < kFrameHeaderBytes || header[0] != 0xFF || (header[1] & 0xE0) != 0xE0) {
+    return std::nullopt;
+  }
+  const int version = (header[1] >> 3) & 3;  // 3: MPEG-1, 2: MPEG-2, 0: MPEG-2.5
+  const int layer = (header[1] >> 1) & 3;    // 1: layer III
+  const int bit_rate = header[2] >> 4;
+  const int sample_rate = (header[2] >> 2) & 3;
+  if (version == 1 || layer != 1 || bit_rate == 0 || bit_rate == 15 || sample_rate == 3) {
+    return std::nullopt;
+  }
+  const bool mono = (header[3] >> 6) == 3;
+  const std::size_t side = version == 3 ? (mono ? 17 : 32) : (mono ? 9 : 17);
+  return kFrameHeaderBytes + side;
+}
+
+// The Xing header's flags say which of its fields follow them.
+constexpr std::int64_t kXingFrames = 0x1;
+constexpr std::int64_t kXingBytes = 0x2;
+
 }  // namespace
 
 std::int64_t Id3v2TagBytes(std::span<const std::uint8_t> header) {
@@ -71,6 +109,44 @@ bool IsArchiveOrDocument(std::span<const std::uint8_t> start) {
   return std::any_of(kNotMedia.begin(), kNotMedia.end(), [start](const Signature& signature) {
     return HasAt(start, signature.offset, signature.bytes);
   });
+}
+
+std::optional<XingHeader> FindXingHeader(std::span<const std::uint8_t> block) {
+  for (std::size_t at = 0; at + kFrameHeaderBytes <= block.size(); ++at) {
+    const auto offset = XingOffset(block.subspan(at));
+    if (!offset) continue;
+    // Only the first frame may carry the header.
+    const std::size_t tag = at + *offset;
+    if (!HasAt(block, tag, "Xing") && !HasAt(block, tag, "Info")) return std::nullopt;
+    const std::int64_t flags = ReadU32BE(block, tag + 4);
+    if (flags < 0 || (flags & kXingBytes) == 0) return std::nullopt;
+    const std::size_t field = tag + 8 + ((flags & kXingFrames) != 0 ? 4 : 0);
+    const std::int64_t bytes = ReadU32BE(block, field);
+    if (bytes <= 0) return std::nullopt;
+    return XingHeader{.frame = at, .stream_bytes = bytes};
+  }
+  return std::nullopt;
+}
+
+std::int64_t TrailingTagBytes(std::span<const std::uint8_t> tail) {
+  constexpr std::size_t kId3v1Bytes = 128;
+  constexpr std::size_t kApeFooterBytes = 32;
+  // An APEv2 footer counts the tag's items and itself; a header, when flagged, comes on top.
+  constexpr std::int64_t kApeHasHeader = std::int64_t{1} << 31;
+  std::size_t end = tail.size();
+  std::int64_t tags = 0;
+  if (end >= kId3v1Bytes && HasAt(tail, end - kId3v1Bytes, "TAG")) {
+    end -= kId3v1Bytes;
+    tags += kId3v1Bytes;
+  }
+  if (end >= kApeFooterBytes && HasAt(tail, end - kApeFooterBytes, "APETAGEX")) {
+    const std::int64_t size = ReadU32LE(tail, end - kApeFooterBytes + 12);
+    const std::int64_t flags = ReadU32LE(tail, end - kApeFooterBytes + 20);
+    if (size >= static_cast<std::int64_t>(kApeFooterBytes) && flags >= 0) {
+      tags += size + ((flags & kApeHasHeader) != 0 ? static_cast<std::int64_t>(kApeFooterBytes) : 0);
+    }
+  }
+  return tags;
 }
 
 }  // namespace media
