@@ -34,6 +34,31 @@ struct Made {
   std::int64_t seconds;
 };
 
+// No intact file may cost more reading than this.
+constexpr std::int64_t kMostBytesRead = 1 << 20;
+
+// Bytes this process has read so far, by the kernel's count.
+std::int64_t BytesRead() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  std::int64_t value = 0;
+  while (io >> key >> value) {
+    if (key == "rchar:") return value;
+  }
+  ADD_FAILURE() << "no rchar in /proc/self/io";
+  return 0;
+}
+
+std::string OneFps(double seconds) {
+  return "-f lavfi -i testsrc=size=160x120:rate=1:duration=" + std::to_string(seconds);
+}
+
+// A film whose first picture is noise and the rest flat grey.
+std::string KeyFrameFirst(double seconds) {
+  return "-f lavfi -i 'nullsrc=size=640x360:rate=25:duration=" + std::to_string(seconds) +
+         ",geq=lum=if(eq(N\\,0)\\,random(1)*255\\,128):cb=128:cr=128'";
+}
+
 // Every length ends in half a second, well clear of the whole seconds that rounding down keeps,
 // whatever encoder delay and padding add.
 TEST(ContainerSeconds, CommonContainersGiveTheLengthOfTheirSignal) {
@@ -68,38 +93,92 @@ TEST(ContainerSeconds, CommonContainersGiveTheLengthOfTheirSignal) {
       // The whole file counts, not its first stream: 2.5 s of picture, 7.5 s of sound.
       {"longer-sound.mp4", Picture(2.5) + " " + Tone(7.5) + x264 + " -c:a aac", 7},
       {"longer-sound.mkv", Picture(2.5) + " " + Tone(7.5) + x264 + " -c:a aac", 7},
+      // A Xing header's table of contents points a frame past the end of these.
+      {"xing-2s.mp3", Tone(2) + " -c:a libmp3lame -q:a 4", 2},
+      {"info-2s.mp3", Tone(2) + " -c:a libmp3lame -b:a 128k", 2},
+      // Frames without a duration: 7 pictures at one a second play 7 s.
+      {"one-fps.flv", OneFps(6.5) + " -c:v flv1", 7},
+      {"one-fps.wmv", OneFps(6.5) + " -c:v wmv2", 7},
+      // Its first key frame is larger than seconds of the rest.
+      {"key-frame.ogv", KeyFrameFirst(8.5) + " " + Tone(8.5) + " -c:v libtheora -q:v 10 -g 1000",
+       8},
+      {"elementary.mpg", Picture(5.5) + " -c:v mpeg1video -f mpeg1video", 5},
+      {"elementary.m2v", Picture(20.5) + " -c:v mpeg2video -f mpeg2video", 20},
+      // 4-bit ADPCM, at the byte rate it really has (ffmpeg writes its default bit rate else).
+      {"ima-adpcm.wav", Tone(3.5) + " -c:a adpcm_ima_wav -b:a 176400", 3},
+      {"ms-adpcm.wav", Tone(3.5) + " -c:a adpcm_ms -b:a 176400", 3},
   };
   for (const Made& c : cases) {
-    EXPECT_EQ(media::GetPlaySeconds(Fixtures::Get().Make(c.name, c.arguments)), c.seconds)
-        << c.name;
+    const fs::path& file = Fixtures::Get().Make(c.name, c.arguments);
+    const std::int64_t before = BytesRead();
+    EXPECT_EQ(media::GetPlaySeconds(file), c.seconds) << c.name;
+    EXPECT_LT(BytesRead() - before, kMostBytesRead) << c.name;
   }
 }
 
-// Bytes this process has read so far, by the kernel's count.
-std::int64_t BytesRead() {
-  std::ifstream io("/proc/self/io");
-  std::string key;
-  std::int64_t value = 0;
-  while (io >> key >> value) {
-    if (key == "rchar:") return value;
+// Films and recordings of tens of megabytes, and Matroska written to a pipe, which states no
+// length and has no cues, or a wrong length copied from its source.
+TEST(ContainerSeconds, LongMatroskaFilesGiveTheirWholeLengthFromAFewKilobytes) {
+  Fixtures& fixtures = Fixtures::Get();
+  const std::string dense = " -f lavfi -i testsrc2=size=640x360:rate=25:duration=5 " + Tone(5) +
+                            " -b:v 4M -c:a ";
+  const std::string mkv =
+      fixtures.Make("dense.mkv", dense + "aac -c:v libx264 -preset ultrafast").string();
+  const std::string webm =
+      fixtures.Make("dense.webm", dense + "libopus -c:v libvpx -deadline realtime -cpu-used 8")
+          .string();
+  const std::string part =
+      fixtures.Make("part.mkv", Picture(3.5) + " " + Tone(3.5) + " -c:v mpeg4 -c:a aac -f matroska")
+          .string();
+  const Made cases[] = {
+      {"looped.mkv", "-stream_loop 11 -i '" + mkv + "' -c copy", 60},
+      {"looped.webm", "-stream_loop 15 -i '" + webm + "' -c copy", 80},
+      {"piped.mkv", "-stream_loop 11 -i '" + mkv + "' -c copy -f matroska - >", 60},
+      // Two recordings one after the other: the second one's timestamps start again.
+      {"restarted.mkv",
+       Picture(3) + " " + Tone(3) + " -c:v mpeg4 -c:a aac -f matroska - | cat '" + part + "' - >",
+       6},
+  };
+  for (const Made& c : cases) {
+    const fs::path& file = fixtures.Make(c.name, c.arguments);
+    const std::int64_t before = BytesRead();
+    EXPECT_EQ(media::GetPlaySeconds(file), c.seconds) << c.name;
+    EXPECT_LT(BytesRead() - before, kMostBytesRead) << c.name;
   }
-  ADD_FAILURE() << "no rchar in /proc/self/io";
-  return 0;
+  EXPECT_GT(fs::file_size(fixtures.folder() / "looped.mkv"), std::uintmax_t{20} << 20);
 }
 
-TEST(ContainerSeconds, SkipsACoverPictureInsteadOfReadingIt) {
+TEST(ContainerSeconds, SkipsCoverPicturesInsteadOfReadingThem) {
   // Noise does not compress, so the picture stays over a megabyte.
-  const fs::path& song = Fixtures::Get().Make(
-      "covered.mp3",
-      Tone(6.5) +
-          " -f lavfi -i 'nullsrc=size=900x900:duration=0.04,geq=lum=random(1)*255:cb=128:cr=128'"
-          " -map 0 -map 1 -frames:v 1 -c:a libmp3lame -c:v png"
-          " -disposition:v attached_pic");
-  ASSERT_GT(fs::file_size(song), std::uintmax_t{1} << 20);
+  const std::string picture =
+      Fixtures::Get()
+          .Make("noise.png",
+                "-f lavfi -i 'nullsrc=size=900x900:duration=0.04,geq=lum=random(1)*255:cb=128:"
+                "cr=128' -frames:v 1 -c:v png")
+          .string();
+  const std::string covered =
+      " -i '" + picture + "' -map 0 -map 1 -c:v copy -disposition:v attached_pic -c:a ";
+  const Made cases[] = {
+      {"covered.mp3", Tone(6.5) + covered + "libmp3lame", 6},
+      {"covered.flac", Tone(7.5) + covered + "flac", 7},
+      {"covered.m4a", Tone(8.5) + covered + "aac", 8},
+  };
+  for (const Made& c : cases) {
+    const fs::path& song = Fixtures::Get().Make(c.name, c.arguments);
+    ASSERT_GT(fs::file_size(song), std::uintmax_t{1} << 20) << c.name;
+    const std::int64_t before = BytesRead();
+    EXPECT_EQ(media::GetPlaySeconds(song), c.seconds) << c.name;
+    EXPECT_LT(BytesRead() - before, 256 * 1024) << c.name;
+  }
+}
 
-  const std::int64_t before = BytesRead();
-  EXPECT_EQ(media::GetPlaySeconds(song), 6);
-  EXPECT_LT(BytesRead() - before, 256 * 1024);
+void WriteText(const fs::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string Contents(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void WritePrefix(const fs::path& from, const fs::path& to, std::uintmax_t bytes) {
@@ -153,6 +232,37 @@ TEST(ContainerSeconds, HeadersWithoutTheirMediaGiveZero) {
   }
 }
 
+// Headers of hostile or broken files that claim years: what the bytes can hold decides.
+TEST(ContainerSeconds, LengthsTheBytesCannotHoldAreRefused) {
+  struct Claim {
+    const char* name;
+    std::string arguments;
+    const char* field;         // what the bytes at `offset` after it are set to 0xFF...
+    std::size_t offset;        // ...for four bytes
+    std::uintmax_t keep;       // bytes kept, 0 for all
+    std::int64_t most;         // seconds the file can hold at the most
+  };
+  const Claim cases[] = {
+      {"frames.mp3", Tone(20.5) + " -c:a libmp3lame -q:a 4", "Xing", 8, 4096, 1},
+      {"scale.avi", Picture(5.5) + " -c:v mpeg4", "strh", 28, 0, 6},
+  };
+  for (const Claim& c : cases) {
+    std::string bytes = Contents(Fixtures::Get().Make(c.name, c.arguments));
+    const std::size_t at = bytes.find(c.field);
+    ASSERT_NE(at, std::string::npos) << c.name;
+    bytes.replace(at + c.offset, 4, "\xFF\xFF\xFF\xFF");
+    if (c.keep > 0) bytes.resize(c.keep);
+    const fs::path claim = Fixtures::Get().folder() / ("claim-" + std::string(c.name));
+    WriteText(claim, bytes);
+    EXPECT_LE(media::GetPlaySeconds(claim), c.most) << c.name;
+  }
+  // Timestamps that jump a billion seconds ahead, as its stated length does.
+  const fs::path& jump = Fixtures::Get().Make(
+      "jump.mkv",
+      Picture(5.5) + " -vf \"setpts='if(gte(N,100),PTS+1e9/TB,PTS)'\" -c:v libx264 -preset ultrafast");
+  EXPECT_LE(media::GetPlaySeconds(jump), 6);
+}
+
 // WavPack keeps no index and its reader cannot start in the middle of the data, so only the byte
 // rate of the first blocks shows that most of the file is missing.
 TEST(ContainerSeconds, FileCutFarShortOfItsStatedLengthGivesItsBytesAtTheirRate) {
@@ -163,15 +273,6 @@ TEST(ContainerSeconds, FileCutFarShortOfItsStatedLengthGivesItsBytesAtTheirRate)
   const std::int64_t seconds = media::GetPlaySeconds(fifth);
   EXPECT_GE(seconds, 44);
   EXPECT_LE(seconds, 48);
-}
-
-void WriteText(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string LittleEndian(std::uint32_t value, int width) {
