@@ -116,6 +116,73 @@ void BM_GetPlaySeconds(benchmark::State& state) {
 }
 BENCHMARK(BM_GetPlaySeconds)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Bytes read for one file of each common kind, large ones and ones with covers among them.
+const Kind kFormats[] = {
+    {"film.mkv",
+     "-f lavfi -i testsrc2=size=640x360:rate=25:duration=60 "
+     "-f lavfi -i sine=frequency=440:duration=60 -c:v libx264 -preset ultrafast -b:v 4M -c:a aac",
+     60},
+    {"film.webm",
+     "-f lavfi -i testsrc2=size=320x180:rate=25:duration=30 -c:v libvpx -deadline realtime "
+     "-cpu-used 8 -b:v 2M",
+     30},
+    {"covered.flac",
+     "-f lavfi -i sine=frequency=440:duration=180.5 "
+     "-f lavfi -i 'nullsrc=size=1600x1600:duration=0.04,geq=lum=random(1)*255:cb=128:cr=128' "
+     "-map 0 -map 1 -frames:v 1 -c:v png -disposition:v attached_pic",
+     180},
+    {"covered.m4a",
+     "-f lavfi -i sine=frequency=440:duration=180.5 "
+     "-f lavfi -i 'nullsrc=size=1600x1600:duration=0.04,geq=lum=random(1)*255:cb=128:cr=128' "
+     "-map 0 -map 1 -frames:v 1 -c:a aac -c:v png -disposition:v attached_pic",
+     180},
+    {"song.ogg", "-f lavfi -i sine=frequency=440:duration=180.5 -c:a libvorbis", 180},
+    {"song.opus", "-f lavfi -i sine=frequency=440:duration=180.5 -c:a libopus", 180},
+    {"vbr.mp3", "-f lavfi -i sine=frequency=440:duration=180.5 -c:a libmp3lame -q:a 4", 180},
+    {"clip.avi", "-f lavfi -i testsrc2=size=640x360:rate=25:duration=30 -c:v mpeg4 -b:v 2M", 30},
+};
+
+// A folder of this process, removed at exit.
+struct Folder {
+  Folder()
+      : path(fs::temp_directory_path() / ("tallimo-bench-formats-" + std::to_string(::getpid()))) {
+    fs::create_directories(path);
+  }
+  ~Folder() { fs::remove_all(path); }
+  fs::path path;
+};
+
+void BM_BytesReadPerFormat(benchmark::State& state) {
+  const Kind& kind = kFormats[state.range(0)];
+  static const Folder folder;
+  const fs::path file = folder.path / kind.name;
+  const std::string command = std::string(TALLIMO_FFMPEG_TOOL) +
+                              " -hide_banner -loglevel error -nostdin -y " + kind.arguments + " '" +
+                              file.string() + "'";
+  if (!fs::exists(file) && std::system(command.c_str()) != 0) {
+    state.SkipWithError("ffmpeg could not make the file");
+    return;
+  }
+  if (media::GetPlaySeconds(file) != kind.seconds) {
+    state.SkipWithError(("wrong length for " + file.string()).c_str());
+    return;
+  }
+  std::int64_t bytes = 0;
+  for (auto _ : state) {
+    const std::int64_t before = BytesRead();
+    benchmark::DoNotOptimize(media::GetPlaySeconds(file));
+    bytes += BytesRead() - before;
+  }
+  state.SetLabel(kind.name);
+  state.counters["bytes_per_file"] =
+      static_cast<double>(bytes) / static_cast<double>(state.iterations());
+  state.counters["file_bytes"] = static_cast<double>(fs::file_size(file));
+}
+BENCHMARK(BM_BytesReadPerFormat)
+    ->DenseRange(0, std::size(kFormats) - 1)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
+
 // One mediainfo process for all the files, printing each one's duration, as a user of the tool
 // would list a folder.
 void BM_MediainfoOneProcess(benchmark::State& state) {

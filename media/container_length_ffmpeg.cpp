@@ -201,8 +201,8 @@ class StreamEnds {
     Stream& seen = streams_[stream.index];
     seen.stream = &stream;
     if (seen.last && *pts != *seen.last) {
-      seen.gap = std::min(seen.gap.value_or(INT64_MAX), *pts > *seen.last ? *pts - *seen.last
-                                                                          : *seen.last - *pts);
+      seen.gap = std::min(seen.gap.value_or(INT64_MAX),
+                          *pts > *seen.last ? *pts - *seen.last : *seen.last - *pts);
     }
     seen.last = *pts;
     if (const auto duration = Micros(packet.duration, stream.time_base); duration > 0) {
@@ -369,7 +369,8 @@ Head ReadHead(AVFormatContext& format, const FileView& view, int wanted) {
     return format.streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO;
   };
   bool audio = false;
-  for (std::size_t i = 0; i < tallies.size(); ++i) audio = audio || (is_audio(i) && tallies[i].bytes);
+  for (std::size_t i = 0; i < tallies.size(); ++i)
+    audio = audio || (is_audio(i) && tallies[i].bytes);
   // Raw AAC says nothing of its packets' durations; its parser keeps the bit rate instead.
   for (std::size_t i = 0; i < tallies.size(); ++i) {
     if (audio && !is_audio(i)) continue;
@@ -491,7 +492,6 @@ std::optional<std::int64_t> XingLength(const FileView& view, std::int64_t stated
 // The length of the file that `format` has opened: what its structure or its packets show, or
 // what its header states, checked against them.
 std::int64_t MeasuredLength(AVFormatContext& format, FileView& view) {
-
   // What the clusters hold plays, whatever the header states: writers to a pipe cannot go back to
   // correct the length they wrote first.
   if (av_match_name("mpegvideo", format.iformat->name)) {

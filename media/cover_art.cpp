@@ -117,9 +117,8 @@ std::vector<Mask> FlacMasks(const MediaFile& file, std::int64_t start) {
         pos + static_cast<std::int64_t>(header.size()) + BigEndian(std::span(header).subspan(1));
     if ((header[0] & ~kFlacLastBlock) == kFlacPicture) {
       const auto padding = static_cast<std::uint8_t>((header[0] & kFlacLastBlock) | kFlacPadding);
-      masks.push_back({.offset = pos,
-                       .bytes = {padding, header[1], header[2], header[3]},
-                       .blank_end = end});
+      masks.push_back(
+          {.offset = pos, .bytes = {padding, header[1], header[2], header[3]}, .blank_end = end});
     }
     if ((header[0] & kFlacLastBlock) != 0) break;
     pos = end;
@@ -157,7 +156,8 @@ std::int64_t ReadMasked(const MediaFile& file, std::span<const Mask> masks, std:
     // The replacement bytes, then the blank.
     const std::int64_t bytes_end = mask.offset + static_cast<std::int64_t>(mask.bytes.size());
     for (; pos < end && pos < bytes_end; ++pos) {
-      into[static_cast<std::size_t>(pos - offset)] = mask.bytes[static_cast<std::size_t>(pos - mask.offset)];
+      into[static_cast<std::size_t>(pos - offset)] =
+          mask.bytes[static_cast<std::size_t>(pos - mask.offset)];
     }
     const std::int64_t blank_until = std::min(end, mask.blank_end);
     if (pos < blank_until) {
@@ -166,8 +166,8 @@ std::int64_t ReadMasked(const MediaFile& file, std::span<const Mask> masks, std:
     }
   }
   if (pos < end) {
-    const std::int64_t got = file.ReadAt(
-        pos, into.subspan(static_cast<std::size_t>(pos - offset), static_cast<std::size_t>(end - pos)));
+    const std::int64_t got = file.ReadAt(pos, into.subspan(static_cast<std::size_t>(pos - offset),
+                                                           static_cast<std::size_t>(end - pos)));
     if (got < 0) return pos > offset ? pos - offset : -1;
     pos += got;
   }

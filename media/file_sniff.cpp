@@ -143,7 +143,8 @@ std::int64_t TrailingTagBytes(std::span<const std::uint8_t> tail) {
     const std::int64_t size = ReadU32LE(tail, end - kApeFooterBytes + 12);
     const std::int64_t flags = ReadU32LE(tail, end - kApeFooterBytes + 20);
     if (size >= static_cast<std::int64_t>(kApeFooterBytes) && flags >= 0) {
-      tags += size + ((flags & kApeHasHeader) != 0 ? static_cast<std::int64_t>(kApeFooterBytes) : 0);
+      tags +=
+          size + ((flags & kApeHasHeader) != 0 ? static_cast<std::int64_t>(kApeFooterBytes) : 0);
     }
   }
   return tags;

@@ -5,11 +5,10 @@
 // the one before shows where a new run of timestamps starts.
 #include "media/matroska_end.h"
 
-#include <functional>
-
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <functional>
 #include <map>
 #include <span>
 #include <vector>
@@ -24,18 +23,21 @@ constexpr std::uint32_t kCluster = 0x1F43B675;
 constexpr std::uint32_t kTimestamp = 0xE7;
 constexpr std::uint32_t kSimpleBlock = 0xA3;
 constexpr std::uint32_t kBlockGroup = 0xA0;
-constexpr std::array<std::uint32_t, 7> kOtherClusterChildren = {
-    0xA7 /* Position */,      0xAB /* PrevSize */, 0x5854 /* SilentTracks */,
-    0xAF /* EncryptedBlock */, 0xBF /* CRC-32 */,  0xEC /* Void */,
-    0x8E /* Slices */};
+constexpr std::array<std::uint32_t, 7> kOtherClusterChildren = {0xA7 /* Position */,
+                                                                0xAB /* PrevSize */,
+                                                                0x5854 /* SilentTracks */,
+                                                                0xAF /* EncryptedBlock */,
+                                                                0xBF /* CRC-32 */,
+                                                                0xEC /* Void */,
+                                                                0x8E /* Slices */};
 // Children of a block group.
 constexpr std::uint32_t kBlock = 0xA1;
 constexpr std::uint32_t kBlockDuration = 0x9B;
 // What else a segment holds beside its clusters; each is stepped over whole.
 constexpr std::array<std::uint32_t, 9> kOtherSegmentChildren = {
-    0x114D9B74 /* SeekHead */, 0x1549A966 /* Info */,        0x1654AE6B /* Tracks */,
-    0x1C53BB6B /* Cues */,     0x1254C367 /* Tags */,        0x1043A770 /* Chapters */,
-    0x1941A469 /* Attachments */, 0xEC /* Void */,           0xBF /* CRC-32 */};
+    0x114D9B74 /* SeekHead */,    0x1549A966 /* Info */, 0x1654AE6B /* Tracks */,
+    0x1C53BB6B /* Cues */,        0x1254C367 /* Tags */, 0x1043A770 /* Chapters */,
+    0x1941A469 /* Attachments */, 0xEC /* Void */,       0xBF /* CRC-32 */};
 
 // The index: the seek head says where the cues lie, the last cue point which cluster it leads to.
 constexpr std::uint32_t kSeekHead = 0x114D9B74;
@@ -197,8 +199,8 @@ class Walker {
     Block block;
     block.track = header[0] & (0xFFu >> track_length);
     for (int i = 1; i < track_length; ++i) block.track = (block.track << 8) | header[i];
-    block.timestamp = static_cast<std::int16_t>((header[track_length] << 8) |
-                                                header[track_length + 1]);
+    block.timestamp =
+        static_cast<std::int16_t>((header[track_length] << 8) | header[track_length + 1]);
     const std::uint8_t flags = header[track_length + 2];
     if ((flags & 0x06) != 0) block.frames = header[track_length + 3] + 1;
     return block;
@@ -267,7 +269,8 @@ class Walker {
     std::vector<std::uint8_t> tail(static_cast<std::size_t>(file_.size() - begin));
     tail.resize(Read(begin, tail));
     for (std::size_t at = tail.size() < 4 ? 0 : tail.size() - 3; at-- > 0;) {
-      if (tail[at] != 0x1F || tail[at + 1] != 0x43 || tail[at + 2] != 0xB6 || tail[at + 3] != 0x75) {
+      if (tail[at] != 0x1F || tail[at + 1] != 0x43 || tail[at + 2] != 0xB6 ||
+          tail[at + 3] != 0x75) {
         continue;
       }
       const std::int64_t pos = begin + static_cast<std::int64_t>(at);
@@ -462,7 +465,8 @@ std::optional<std::int64_t> MatroskaPlayMicros(const MediaFile& file, std::int64
     if (!tracks) return std::optional<std::int64_t>(0);
     const auto found = tracks->find(track);
     if (found == tracks->end()) return std::optional<std::int64_t>();
-    return std::optional(static_cast<std::int64_t>(std::min(found->second, kMaxFrameNanos) / scale));
+    return std::optional(
+        static_cast<std::int64_t>(std::min(found->second, kMaxFrameNanos) / scale));
   };
 
   // Walks the clusters from `from` to the end of the file. Runs of rising timestamps are added up;
@@ -517,8 +521,9 @@ std::optional<std::int64_t> MatroskaPlayMicros(const MediaFile& file, std::int64
     if (const auto last = tail.LastClusterIn(first->data, window)) ticks = walk(tail, *last);
   }
   if (!ticks) return std::nullopt;
-  const __int128 micros = static_cast<__int128>(*ticks) * scale / kNanosPerMicro;
-  return static_cast<std::int64_t>(std::min<__int128>(micros, INT64_MAX));
+  const auto nanos_per_tick = static_cast<std::int64_t>(scale);
+  if (*ticks > INT64_MAX / nanos_per_tick) return INT64_MAX;
+  return *ticks * nanos_per_tick / kNanosPerMicro;
 }
 
 }  // namespace media

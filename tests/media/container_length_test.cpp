@@ -120,8 +120,8 @@ TEST(ContainerSeconds, CommonContainersGiveTheLengthOfTheirSignal) {
 // length and has no cues, or a wrong length copied from its source.
 TEST(ContainerSeconds, LongMatroskaFilesGiveTheirWholeLengthFromAFewKilobytes) {
   Fixtures& fixtures = Fixtures::Get();
-  const std::string dense = " -f lavfi -i testsrc2=size=640x360:rate=25:duration=5 " + Tone(5) +
-                            " -b:v 4M -c:a ";
+  const std::string dense =
+      " -f lavfi -i testsrc2=size=640x360:rate=25:duration=5 " + Tone(5) + " -b:v 4M -c:a ";
   const std::string mkv =
       fixtures.Make("dense.mkv", dense + "aac -c:v libx264 -preset ultrafast").string();
   const std::string webm =
@@ -237,10 +237,10 @@ TEST(ContainerSeconds, LengthsTheBytesCannotHoldAreRefused) {
   struct Claim {
     const char* name;
     std::string arguments;
-    const char* field;         // what the bytes at `offset` after it are set to 0xFF...
-    std::size_t offset;        // ...for four bytes
-    std::uintmax_t keep;       // bytes kept, 0 for all
-    std::int64_t most;         // seconds the file can hold at the most
+    const char* field;    // what the bytes at `offset` after it are set to 0xFF...
+    std::size_t offset;   // ...for four bytes
+    std::uintmax_t keep;  // bytes kept, 0 for all
+    std::int64_t most;    // seconds the file can hold at the most
   };
   const Claim cases[] = {
       {"frames.mp3", Tone(20.5) + " -c:a libmp3lame -q:a 4", "Xing", 8, 4096, 1},
@@ -259,7 +259,8 @@ TEST(ContainerSeconds, LengthsTheBytesCannotHoldAreRefused) {
   // Timestamps that jump a billion seconds ahead, as its stated length does.
   const fs::path& jump = Fixtures::Get().Make(
       "jump.mkv",
-      Picture(5.5) + " -vf \"setpts='if(gte(N,100),PTS+1e9/TB,PTS)'\" -c:v libx264 -preset ultrafast");
+      Picture(5.5) +
+          " -vf \"setpts='if(gte(N,100),PTS+1e9/TB,PTS)'\" -c:v libx264 -preset ultrafast");
   EXPECT_LE(media::GetPlaySeconds(jump), 6);
 }
 

@@ -116,8 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
                  (5 * kGiB - 44) / kCdRate},
         FileCase{"ZeroSampleRate", Header({Fmt(2, 0, 16)}, 0), 1764000, 0},
         FileCase{"FourBitAdpcm", Header({Fmt(1, 8000, 4)}, 0), 80000, 10},
-        FileCase{"Empty", {}, 0, 0},
-        FileCase{"TenBytes", Prefix(kOnePerSecond, 10), 0, 0},
+        FileCase{"Empty", {}, 0, 0}, FileCase{"TenBytes", Prefix(kOnePerSecond, 10), 0, 0},
         FileCase{"ThirtyOneBytes", Prefix(kOnePerSecond, 31), 0, 0},
         FileCase{"FortyThreeBytes", Prefix(kOnePerSecond, 43), 0, 0}),
     [](const testing::TestParamInfo<FileCase>& info) { return info.param.name; });
