@@ -201,7 +201,9 @@ struct Scan {
 };
 
 Scan ScanPages(Reader& reader, std::int64_t from, std::int64_t until) {
-  Scan scan{.offset = from, .bytes = reader.Read(from, until - from)};
+  Scan scan;
+  scan.offset = from;
+  scan.bytes = reader.Read(from, until - from);
   const std::span<const std::uint8_t> bytes(scan.bytes);
   for (std::size_t i = 0; i + kHeaderBytes <= bytes.size();) {
     const auto page = ParseHeader(bytes.subspan(i), from + static_cast<std::int64_t>(i));
@@ -254,7 +256,8 @@ bool StartsWith(std::span<const std::uint8_t> packet, std::string_view magic, st
 
 // Reads the codec and its clock from a stream's first packet.
 Stream DescribeStream(std::uint32_t serial, std::span<const std::uint8_t> packet) {
-  Stream stream{.serial = serial};
+  Stream stream;
+  stream.serial = serial;
   const std::uint8_t* p = packet.data();
   if (StartsWith(packet, "\x01vorbis", 30)) {
     const int long_block = p[28] >> 4;
@@ -305,24 +308,13 @@ std::int64_t OpusPacketSamples(std::span<const std::uint8_t> packet) {
   return std::min<std::int64_t>(frames * frame, 5760);
 }
 
-// Samples of the Opus packets that end on the page `page`; one that began on an earlier page
-// counts as long as a packet can be.
-std::int64_t OpusPageSamples(std::span<const std::uint8_t> page) {
-  const auto header = ParseHeader(page, 0);
-  if (!header || header->bytes() > static_cast<std::int64_t>(page.size())) return 0;
-  bool continued = (header->flags & 1) != 0;
-  std::int64_t samples = 0;
-  auto packet_start = static_cast<std::size_t>(header->header_bytes);
-  std::size_t at = packet_start;
-  for (std::size_t i = 0; i < page[26]; ++i) {
-    const std::uint8_t lacing = page[kHeaderBytes + i];
-    at += lacing;
-    if (lacing == 255) continue;
-    samples += continued ? 5760 : OpusPacketSamples(page.subspan(packet_start, at - packet_start));
-    continued = false;
-    packet_start = at;
-  }
-  return samples;
+// Samples at 48 kHz of the Opus packets that end on `page`, whose bytes start with `bytes`.
+// Encoders keep to one frame size, so the first packet's stands for all of them; a packet begun on
+// an earlier page counts as long as a packet can be.
+std::int64_t OpusPageSamples(const Page& page, std::span<const std::uint8_t> bytes) {
+  const auto body = static_cast<std::size_t>(page.header_bytes);
+  if ((page.flags & 1) != 0 || bytes.size() <= body) return page.packets_ended * 5760;
+  return page.packets_ended * OpusPacketSamples(bytes.subspan(body));
 }
 
 struct Chain {
@@ -354,7 +346,8 @@ std::optional<Page> NextPage(Reader& reader, std::int64_t at, std::int64_t until
 // granule position of each that the following pages show. nullopt when no BOS page lies there.
 std::optional<Chain> ReadChainHead(Reader& reader, std::int64_t begin) {
   const Scan scan = ScanPages(reader, begin, begin + kBeginBytes);
-  Chain chain{.begin = begin, .head_end = begin};
+  Chain chain;
+  chain.begin = chain.head_end = begin;
   for (const Page& page : scan.pages) {
     if (page.offset != chain.head_end || (page.flags & kBeginFlag) == 0) break;
     if (chain.Find(page.serial) || chain.streams.size() == kMaxStreams) return std::nullopt;
@@ -375,7 +368,7 @@ std::optional<Chain> ReadChainHead(Reader& reader, std::int64_t begin) {
     if (page->granule > 0 && !stream->first_granule) {
       stream->first_granule = page->granule;
       stream->first_page_units = stream->opus
-                                     ? OpusPageSamples(reader.Read(page->offset, page->bytes()))
+                                     ? OpusPageSamples(*page, reader.Read(page->offset, kWalkBytes))
                                      : page->packets_ended * stream->max_units_per_packet;
       if (stream->timed()) --missing;
     }
@@ -411,8 +404,10 @@ struct Boundary {
 };
 
 // Where the chain ends: where the next one begins, or the end of the data for the chain that the
-// last pages belong to. nullopt when the pages there cannot be found.
-std::optional<Boundary> ChainEnd(Reader& reader, Chain& chain, const std::vector<Page>& last) {
+// last pages belong to. nullopt when the pages there cannot be found. `probed` holds the pages
+// that earlier bisections found, and takes this one's.
+std::optional<Boundary> ChainEnd(Reader& reader, Chain& chain, const std::vector<Page>& last,
+                                 std::vector<Page>& probed) {
   if (chain.Find(last.back().serial)) return Boundary{reader.size(), last};
   // `low` is the end of a page of this chain, and the next chain begins by `high`. Walking costs a
   // small read a page and a probe half a page on average, so the walk takes over from the
@@ -420,6 +415,15 @@ std::optional<Boundary> ChainEnd(Reader& reader, Chain& chain, const std::vector
   std::int64_t low = chain.head_end;
   std::int64_t high = reader.size();
   std::int64_t largest_page = 0;
+  for (const Page& page : probed) {
+    if (page.offset < chain.head_end) continue;
+    largest_page = std::max(largest_page, page.bytes());
+    if (chain.Find(page.serial)) {
+      low = std::max(low, page.end());
+    } else {
+      high = std::min(high, page.offset);
+    }
+  }
   while (high - low > std::max(2 * kProbeBytes, kWalkPages * largest_page) && !reader.failed()) {
     const std::int64_t middle = low + (high - low) / 2;
     const auto page = FindPage(reader, middle, high);
@@ -427,6 +431,7 @@ std::optional<Boundary> ChainEnd(Reader& reader, Chain& chain, const std::vector
       high = middle;
       continue;
     }
+    probed.push_back(*page);
     largest_page = std::max(largest_page, page->bytes());
     if (chain.Find(page->serial)) {
       low = page->end();
@@ -491,9 +496,12 @@ std::optional<std::int64_t> ChainMicros(const Chain& chain, std::int64_t bytes) 
     if (units <= 0) continue;
     // Every packet takes at least one lacing byte.
     if (units / stream.max_units_per_packet > bytes) return std::nullopt;
-    const __int128 micros = __int128{units} * kMicros * stream.units_den / stream.units_num;
-    if (micros > std::numeric_limits<std::int64_t>::max()) return std::nullopt;
-    longest = std::max(*longest, static_cast<std::int64_t>(micros));
+    std::int64_t micros = 0;
+    if (__builtin_mul_overflow(units, kMicros, &micros) ||
+        __builtin_mul_overflow(micros, stream.units_den, &micros)) {
+      return std::nullopt;
+    }
+    longest = std::max(*longest, micros / stream.units_num);
   }
   return longest;
 }
@@ -510,8 +518,9 @@ std::optional<std::int64_t> ChainedOggMicros(std::int64_t size, const OggReadAt&
   if (last_pages.empty() || chain->Find(last_pages.back().serial)) return std::nullopt;
 
   std::int64_t total = 0;
+  std::vector<Page> probed;
   for (int chains = 0; chains < kMaxChains; ++chains) {
-    const auto boundary = ChainEnd(reader, *chain, last_pages);
+    const auto boundary = ChainEnd(reader, *chain, last_pages, probed);
     if (!boundary) return std::nullopt;
     ReadLastGranules(reader, *chain, *boundary);
     const auto micros = ChainMicros(*chain, boundary->end - chain->begin);
