@@ -211,10 +211,12 @@ std::string Noise(std::size_t bytes) {
 }
 
 TEST(ChainedOgg, HostileFilesGiveASaneAnswerWithinTheBudget) {
-  // Page headers of another serial number inside packet data: one whose checksum the window holds,
-  // one too large for it.
-  const std::string fake_page = Page(99, 2, 5, {std::string(30, 'x')}).substr(0, 28) +
-                                Page(98, 2, 5, {std::string(60'000, 'x')}).substr(0, 263);
+  // Page headers inside packet data, of both chains' streams with absurd granule positions: two
+  // whose checksums the window holds, one too large for it.
+  const std::string fake_page =
+      Page(1, 0, std::int64_t{1} << 40, {std::string(30, 'x')}).substr(0, 28) +
+      Page(2, 0, std::int64_t{1} << 40, {std::string(30, 'x')}).substr(0, 28) +
+      Page(98, 2, 5, {std::string(60'000, 'x')}).substr(0, 263);
   const std::int64_t three_s = 3 * 44100;
   const std::int64_t four_s = 4 * 48000 + 24000;
   std::string many_chains;
