@@ -25,10 +25,10 @@ namespace {
 constexpr std::int64_t kHeaderBytes = 27;
 constexpr std::int64_t kMaxHeaderBytes = kHeaderBytes + 255;
 constexpr std::int64_t kMaxPageBytes = kMaxHeaderBytes + 255 * 255;
-// What each probe of the bisection reads: about one page of audio.
-constexpr std::int64_t kProbeBytes = 4096;
+// What each probe of the bisection reads at a time, until it finds a page.
+constexpr std::int64_t kProbeBytes = 2048;
 // Read at each chain's start for its BOS pages, which hold a short packet each.
-constexpr std::int64_t kBeginBytes = 4096;
+constexpr std::int64_t kBeginBytes = 2048;
 // Pages walked behind them to the first page of audio or video of each stream: past comments with
 // cover pictures of several megabytes.
 constexpr int kHeadPages = 128;
@@ -36,7 +36,7 @@ constexpr int kHeadPages = 128;
 // film's last video pages can be large.
 constexpr std::array<std::int64_t, 3> kTailWindows = {16 * 1024, 128 * 1024, 512 * 1024};
 // Read at each step of a walk from page to page.
-constexpr std::int64_t kWalkBytes = 1024;
+constexpr std::int64_t kWalkBytes = 512;
 // The bisection hands over to a walk when this many of the largest pages seen span the rest.
 constexpr std::int64_t kWalkPages = 16;
 constexpr int kMaxChains = 256;

@@ -32,7 +32,7 @@ std::string Contents(const fs::path& path) {
 }
 
 struct Part {
-  const char* name;
+  std::string name;
   std::string arguments;
   double seconds;
 };
@@ -78,15 +78,30 @@ const Part kFilm{"film.ogv", Picture(4.5) + " " + Tone(4.5) + " -c:v libtheora -
 // A recording that joined a stream 100 s into it, as recorders of internet radio do.
 const Part kLateOpus{"late.opus", Tone(3.25) + " -c:a libopus -output_ts_offset 100", 3.25};
 
+// A recorder's file of 20 songs: copies of one, each with serial numbers of its own.
+std::vector<Part> Recording() {
+  const Part song{"song.ogg", Tone(30.5) + " -c:a libvorbis", 30.5};
+  const std::string made = Fixtures::Get().Make(song.name, song.arguments).string();
+  std::vector<Part> songs;
+  for (int i = 0; i < 20; ++i) {
+    songs.push_back({"song" + std::to_string(i) + ".ogg", "-i '" + made + "' -c copy", 30.5});
+  }
+  return songs;
+}
+
 TEST(ChainedOgg, ChainsMadeByCatGiveTheSumOfTheirParts) {
   struct Case {
     const char* name;
     std::vector<Part> parts;
   };
   const Case cases[] = {
-      {"vorbis-vorbis.ogg", {kVorbis, kVorbis22k}},    {"opus-vorbis.ogg", {kOpus, kVorbis}},
-      {"three.ogg", {kFlac, kSpeex, kVorbis22k}},      {"film-sound.ogv", {kFilm, kVorbis}},
-      {"sound-film-sound.ogg", {kOpus, kFilm, kFlac}}, {"joined-late.ogg", {kLateOpus, kVorbis}},
+      {"vorbis-vorbis.ogg", {kVorbis, kVorbis22k}},
+      {"opus-vorbis.ogg", {kOpus, kVorbis}},
+      {"three.ogg", {kFlac, kSpeex, kVorbis22k}},
+      {"film-sound.ogv", {kFilm, kVorbis}},
+      {"sound-film-sound.ogg", {kOpus, kFilm, kFlac}},
+      {"joined-late.ogg", {kLateOpus, kVorbis}},
+      {"recording.ogg", Recording()},
   };
   for (const Case& c : cases) {
     double seconds = 0;
