@@ -39,6 +39,9 @@ constexpr std::array<std::int64_t, 3> kTailWindows = {16 * 1024, 128 * 1024, 512
 constexpr std::int64_t kWalkBytes = 512;
 // The bisection hands over to a walk when this many of the largest pages seen span the rest.
 constexpr std::int64_t kWalkPages = 16;
+// Frames a Speex packet is taken to hold at most, so that products of header fields cannot
+// overflow; encoders put up to 10 in one.
+constexpr std::int64_t kMaxSpeexFrames = 1 << 16;
 constexpr int kMaxChains = 256;
 constexpr std::size_t kMaxStreams = 32;
 constexpr std::int64_t kMicros = 1'000'000;
@@ -246,7 +249,13 @@ struct Stream {
   std::int64_t Units(std::int64_t granule) const {
     if (keyframe_shift < 0) return granule;
     const std::int64_t mask = (std::int64_t{1} << keyframe_shift) - 1;
-    return (granule >> keyframe_shift) + (granule & mask) + frame_offset;
+    std::int64_t frames = 0;
+    // A count past any real one; ChainMicros refuses it.
+    if (__builtin_add_overflow(granule >> keyframe_shift, (granule & mask) + frame_offset,
+                               &frames)) {
+      return std::numeric_limits<std::int64_t>::max();
+    }
+    return frames;
   }
 };
 
@@ -279,7 +288,7 @@ Stream DescribeStream(std::uint32_t serial, std::span<const std::uint8_t> packet
   } else if (StartsWith(packet, "Speex   ", 80)) {
     stream.units_num = Le32(p + 36);
     stream.max_units_per_packet =
-        std::int64_t{Le32(p + 56)} * std::max<std::int64_t>(Le32(p + 64), 1);
+        std::int64_t{Le32(p + 56)} * std::clamp<std::int64_t>(Le32(p + 64), 1, kMaxSpeexFrames);
   } else if (StartsWith(packet, "\x80theora", 42)) {
     stream.units_num = Be32(p + 22);
     stream.units_den = Be32(p + 26);
