@@ -24,6 +24,7 @@
 #include "media/matroska_end.h"
 #include "media/media_file.h"
 #include "media/mpeg_video_length.h"
+#include "media/ogg_chains.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -496,6 +497,10 @@ std::int64_t MeasuredLength(AVFormatContext& format, FileView& view) {
   // correct the length they wrote first.
   if (av_match_name("mpegvideo", format.iformat->name)) {
     if (const auto length = MpegVideoMicros(*view.file, view.start)) return *length;
+  }
+  // FFmpeg's Ogg reader takes the last chain's end for the whole file's.
+  if (av_match_name("ogg", format.iformat->name)) {
+    if (const auto length = ChainedOggMicros(*view.file, view.start)) return *length;
   }
   if (av_match_name("matroska", format.iformat->name)) {
     if (const auto length = MatroskaPlayMicros(*view.file, view.start)) return *length;

@@ -116,9 +116,9 @@ TEST(ContainerSeconds, CommonContainersGiveTheLengthOfTheirSignal) {
   }
 }
 
-// Films and recordings of tens of megabytes, and Matroska written to a pipe, which states no
-// length and has no cues, or a wrong length copied from its source.
-TEST(ContainerSeconds, LongMatroskaFilesGiveTheirWholeLengthFromAFewKilobytes) {
+// Films and recordings of tens of megabytes, Matroska written to a pipe, which states no length and
+// has no cues, or a wrong length copied from its source, and recordings joined one to the other.
+TEST(ContainerSeconds, LongAndJoinedFilesGiveTheirWholeLengthFromAFewKilobytes) {
   Fixtures& fixtures = Fixtures::Get();
   const std::string dense =
       " -f lavfi -i testsrc2=size=640x360:rate=25:duration=5 " + Tone(5) + " -b:v 4M -c:a ";
@@ -130,7 +130,9 @@ TEST(ContainerSeconds, LongMatroskaFilesGiveTheirWholeLengthFromAFewKilobytes) {
   const std::string part =
       fixtures.Make("part.mkv", Picture(3.5) + " " + Tone(3.5) + " -c:v mpeg4 -c:a aac -f matroska")
           .string();
+  const std::string vorbis = fixtures.Make("part.ogg", Tone(4.5) + " -c:a libvorbis").string();
   const Made cases[] = {
+      {"chained.ogg", Tone(3) + " -c:a libopus -f ogg - | cat '" + vorbis + "' - >", 7},
       {"looped.mkv", "-stream_loop 11 -i '" + mkv + "' -c copy", 60},
       {"looped.webm", "-stream_loop 15 -i '" + webm + "' -c copy", 80},
       {"piped.mkv", "-stream_loop 11 -i '" + mkv + "' -c copy -f matroska - >", 60},

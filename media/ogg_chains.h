@@ -1,0 +1,36 @@
+// Play length of chained Ogg files: several logical bitstreams one after another, as stream
+// recorders write them and `cat` makes them. FFmpeg's Ogg reader sees only the first chain's
+// headers and takes the granule at the end of the file for the whole, so the chains are measured
+// here one by one from their own pages: the codec headers at each chain's start and the last
+// granule positions before its end. Chain boundaries are found by bisection over byte offsets, so
+// a file of any size costs a few dozen small reads.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+
+namespace media {
+
+class MediaFile;
+
+// Reads into `into` from `offset` of the Ogg data: the bytes read (fewer at its end), or -1 when
+// the read failed.
+using OggReadAt = std::function<std::int64_t(std::int64_t offset, std::span<std::uint8_t> into)>;
+
+// The most an intact file makes ChainedOggMicros read; past it, it gives up.
+inline constexpr std::int64_t kOggChainReadBudget = 1024 * 1024;
+
+// Microseconds of play of the chained Ogg data of `size` bytes that `read` gives, the chains
+// added up, each as long as the longest of its Vorbis, Opus, FLAC, Speex and Theora streams. A
+// chain cut short counts up to its last complete page. nullopt when the data does not start with
+// an Ogg stream's first page, holds only one chain, has a chain with none of those codecs or whose
+// start is lost, states a length it cannot hold, or would need more than kOggChainReadBudget
+// bytes read: FFmpeg measures those.
+std::optional<std::int64_t> ChainedOggMicros(std::int64_t size, const OggReadAt& read);
+
+// The same for `file`, whose Ogg data begins at `start` (behind any ID3v2 tag).
+std::optional<std::int64_t> ChainedOggMicros(const MediaFile& file, std::int64_t start);
+
+}  // namespace media
