@@ -65,9 +65,9 @@ constexpr int kLargeDropFiles = 10000;
 constexpr int kMeasuredFiles = 1234;
 
 std::int64_t SampleSeconds(const std::filesystem::path& path) {
-  for (const auto* files :
+  for (const std::span<const SampleFile> files :
        {std::span<const SampleFile>(kDroppedFiles), std::span<const SampleFile>(kAlbumFiles)}) {
-    for (const SampleFile& file : *files) {
+    for (const SampleFile& file : files) {
       if (std::filesystem::path(file.path).filename() == path.filename()) return file.seconds;
     }
   }

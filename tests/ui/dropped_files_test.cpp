@@ -114,8 +114,9 @@ TEST_F(DropTest, ItemsThatCannotBeMeasuredStillAddAZeroLine) {
                         dir_.filePath(QStringLiteral("vanished.wav")), dir_.path() + u'/'});
   ASSERT_TRUE(WaitUntilLanded());
   // A folder without audio names itself, also when given with a trailing separator.
-  EXPECT_EQ(edit_->toPlainText(), QStringLiteral("0:00.00[folder.wav]\n0:00.00[vanished.wav]\n") +
-                                      u"0:00.00[" + QDir(dir_.path()).dirName() + u"]\n");
+  EXPECT_EQ(edit_->toPlainText(),
+            QStringLiteral("0:00.00[folder.wav]\n0:00.00[vanished.wav]\n0:00.00[%1]\n")
+                .arg(QDir(dir_.path()).dirName()));
 }
 
 TEST_F(DropTest, FolderGivesItsAudioFilesInNaturalOrderLabelledFromItsName) {

@@ -53,8 +53,11 @@ grep -q 'inode/directory' <<<"$listed" && fail "desktop entry registers folders"
 # is offered besides it.
 home=$prefix/home
 apps=$prefix/system/applications
-mkdir -p "$home" "$apps" "$prefix/config"
+mkdir -p "$home" "$apps" "$prefix/config" "$prefix/player"
 cp "$desktop" "$apps/"
+# xdg-mime takes a default only when its program is there.
+printf '#!/bin/sh\n' >"$prefix/player/player"
+chmod +x "$prefix/player/player"
 player_types="audio/mpeg;audio/flac;audio/ogg;video/mp4;video/x-matroska;"
 printf '[Desktop Entry]\nType=Application\nName=Player\nExec=player %%U\nMimeType=%s\n' \
   "$player_types" >"$apps/org.example.Player.desktop"
@@ -62,7 +65,7 @@ printf '[Desktop Entry]\nType=Application\nName=Player\nExec=player %%U\nMimeTyp
   tr ';' '\n' <<<"$player_types" | sed '/^$/d; s/$/=org.example.Player.desktop;/'; } >"$prefix/config/mimeapps.list"
 update-desktop-database "$apps"
 query() {
-  env -i PATH="$PATH" HOME="$home" XDG_DATA_HOME="$home/.local/share" XDG_CONFIG_HOME="$home/.config" \
+  env -i PATH="$prefix/player:$PATH" HOME="$home" XDG_DATA_HOME="$home/.local/share" XDG_CONFIG_HOME="$home/.config" \
     XDG_CONFIG_DIRS="$prefix/config" XDG_DATA_DIRS="$prefix/system" xdg-mime "$@"
 }
 for type in $(tr ';' ' ' <<<"$player_types"); do

@@ -3,6 +3,9 @@
 // undo step, names in any script and of any length; a folder gives its audio files; a drop handle
 // that is not what it claims to be gives nothing and breaks nothing.
 #include <gtest/gtest.h>
+#include <windows.h>
+// Builds on the types that windows.h declares.
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstring>
@@ -212,10 +215,11 @@ TEST_F(DropTest, PathsLongerThan260CharactersArriveWhole) {
   });
 }
 
+// A drive that is there is a folder and gives its audio files; one that is not still names itself.
 TEST_F(DropTest, DriveRootGivesAnEmptyName) {
   CTallimoDlg dialog;
   win32_test::RunModal(dialog, [&dialog](HWND window) {
-    Drop(dialog, {u"C:\\"});
+    Drop(dialog, {u"Q:\\"});
     EXPECT_EQ(win32::GetText(TimeEdit(window)), u"0:00.00[]\r\n");
   });
 }
@@ -287,7 +291,6 @@ TEST(ReadDropFiles, ReadsOnlyWithinTheBlock) {
        Paths{u"C:\\a.mp3", u"D:\\\u66f2"}},
       {"ansi", sizeof(DROPFILES), false, std::string("C:\\a.wav\0\0", 10), Paths{u"C:\\a.wav"}},
       {"no files", sizeof(DROPFILES), true, WideBytes(std::u16string(u"\0", 1)), Paths{}},
-      {"list without its end", sizeof(DROPFILES), true, WideBytes(u"C:\\a.mp3"), std::nullopt},
       {"list outside the block", 4096, true, WideBytes(std::u16string(u"a\0\0", 3)), std::nullopt},
       {"list inside the header", 4, true, WideBytes(std::u16string(u"a\0\0", 3)), std::nullopt},
   };
@@ -296,6 +299,24 @@ TEST(ReadDropFiles, ReadsOnlyWithinTheBlock) {
     EXPECT_EQ(win32::ReadDropFiles(memory), c.paths) << c.name;
     ::GlobalFree(memory);
   }
+}
+
+// A block that a program wrote into this process's memory, read up to where that memory ends.
+TEST(ReadDropFiles, StopsWhereTheReadableMemoryEnds) {
+  constexpr SIZE_T kPage = 4096;
+  auto* pages = static_cast<BYTE*>(::VirtualAlloc(nullptr, 2 * kPage, MEM_RESERVE, PAGE_NOACCESS));
+  ASSERT_NE(::VirtualAlloc(pages, kPage, MEM_COMMIT, PAGE_READWRITE), nullptr);
+  const std::u16string name = u"C:\\a.mp3";  // no end: the page ends first
+  BYTE* block = pages + kPage - sizeof(DROPFILES) - name.size() * 2;
+  DROPFILES header{};
+  header.pFiles = sizeof(DROPFILES);
+  header.fWide = TRUE;
+  std::memcpy(block, &header, sizeof header);
+  std::memcpy(block + sizeof header, name.data(), name.size() * 2);
+  EXPECT_EQ(win32::ReadDropFilesAt(block), std::nullopt);
+  std::memset(block + sizeof header + (name.size() - 2) * 2, 0, 4);
+  EXPECT_EQ(win32::ReadDropFilesAt(block), std::vector<std::u16string>{u"C:\\a.m"});
+  ::VirtualFree(pages, 0, MEM_RELEASE);
 }
 
 // A data object as a drag source hands it over: CF_HDROP when it carries files, else only text.
