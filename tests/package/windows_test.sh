@@ -228,8 +228,11 @@ wine start /unix "$send_to" "$(winepath -w "$work/zip/README.txt")" "$(winepath 
 window=$(find_window '^Tallimo$') || fail "no Tallimo window appeared from Send to"
 app_pid=$(xdotool getwindowpid "$window")
 running=$app_pid
+# Wine pads the command line it shows with spaces.
 mapfile -t started < <(tr '\0' '\n' <"/proc/$app_pid/cmdline")
-[ "${started[*]:1}" = "$(winepath -w "$work/zip/README.txt") $(winepath -w "$work/Album")" ] ||
+arguments=${started[*]:1}
+arguments=${arguments%"${arguments##*[! ]}"}
+[ "$arguments" = "$(winepath -w "$work/zip/README.txt") $(winepath -w "$work/Album")" ] ||
   fail "Send to started '${started[*]}'"
 xdotool windowfocus --sync "$window" key Escape
 timeout 60 tail --pid="$app_pid" -f /dev/null || fail "Tallimo did not end on Escape"
