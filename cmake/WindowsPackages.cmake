@@ -24,6 +24,14 @@ add_custom_command(OUTPUT ${package_base}.zip
   DEPENDS ${stage}/tallimo.exe ${stage}/LICENSE.txt ${stage}/README.txt
   VERBATIM)
 
+# The extensions the installer registers for "Open with", from media/media_types.txt.
+set(types_nsh ${CMAKE_BINARY_DIR}/supported_types.nsh)
+set(types "")
+foreach(extension IN LISTS TALLIMO_MEDIA_EXTENSIONS)
+  string(APPEND types "!insertmacro TALLIMO_SUPPORTED_TYPE \".${extension}\"\n")
+endforeach()
+file(CONFIGURE OUTPUT ${types_nsh} CONTENT "${types}" @ONLY)
+
 file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE copyright REGEX "^Copyright " LIMIT_COUNT 1)
 set(nsi ${PROJECT_SOURCE_DIR}/res/windows/tallimo.nsi)
 # -WX: a warning from makensis (a missing language string, a file not found) fails the build.
@@ -31,8 +39,9 @@ add_custom_command(OUTPUT ${package_base}-setup.exe
   COMMAND ${TALLIMO_MAKENSIS} -V2 -WX -INPUTCHARSET UTF8
           -DVERSION=${PROJECT_VERSION} -DHOMEPAGE=${PROJECT_HOMEPAGE_URL}
           -DCOPYRIGHT=${copyright} -DICON=${PROJECT_SOURCE_DIR}/res/icons/128.ico
-          -DSTAGE=${stage} -DOUTFILE=${package_base}-setup.exe ${nsi}
+          -DSTAGE=${stage} -DTYPES=${types_nsh} -DOUTFILE=${package_base}-setup.exe ${nsi}
   DEPENDS ${nsi} ${PROJECT_SOURCE_DIR}/res/icons/128.ico ${stage}/tallimo.exe ${stage}/LICENSE.txt
+          ${types_nsh}
   VERBATIM)
 
 add_custom_target(package_windows DEPENDS ${package_base}.zip ${package_base}-setup.exe)

@@ -1,9 +1,12 @@
-// The worker thread behind a drop: it takes one file at a time, so that cancelling or closing the
-// window takes effect at the next file, and it reads no file while holding the lock.
+// The worker thread behind a drop: it walks a drop's folders first, then takes one file at a time,
+// so that cancelling or closing the window takes effect at the next entry or file, and it reads no
+// folder or file while holding the lock.
 #include "media/measuring_queue.h"
 
+#include <system_error>
 #include <utility>
 
+#include "media/folder_walk.h"
 #include "media/play_length.h"
 
 namespace media {
@@ -20,13 +23,14 @@ MeasuringQueue::~MeasuringQueue() {
   if (m_worker.joinable()) m_worker.join();
 }
 
-std::uint64_t MeasuringQueue::Add(std::vector<std::filesystem::path> files) {
+std::uint64_t MeasuringQueue::Add(std::vector<std::filesystem::path> items) {
   std::uint64_t ticket = 0;
   {
     const std::lock_guard lock(m_mutex);
     ticket = m_nextTicket++;
-    m_filesTotal += files.size();
-    m_waiting.push_back(Drop{ticket, std::move(files), {}});
+    // Each item counts as one file until its folders have been walked.
+    m_filesTotal += items.size();
+    m_waiting.push_back(Drop{ticket, std::move(items), false, {}, {}, 0});
     // A window that is never dropped on never starts a thread.
     if (!m_worker.joinable()) m_worker = std::thread([this] { Run(); });
   }
@@ -60,28 +64,99 @@ MeasuringQueue::News MeasuringQueue::Collect() {
 
 bool MeasuringQueue::NoteNewsLocked() { return !std::exchange(m_wakePending, true); }
 
+bool MeasuringQueue::WalkLocked(std::unique_lock<std::mutex>& lock) {
+  const std::uint64_t generation = m_generation;
+  const std::vector<std::filesystem::path> items = m_waiting.front().items;
+  lock.unlock();
+
+  std::vector<Entry> files;
+  std::vector<std::optional<std::u16string>> folders(items.size());
+  std::size_t counted = 0;  // files found in folders and added to the total so far
+  for (std::size_t item = 0; item < items.size(); ++item) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(items[item], error)) {
+      files.push_back({items[item], {item, {}, 0}});
+      continue;
+    }
+    folders[item] = LabelText(FolderName(items[item]));
+    const std::size_t countedBefore = counted;
+    const auto keepWalking = [&](std::size_t found) {
+      if (m_stopping || m_generation != generation) return false;
+      if (countedBefore + found == counted) return true;
+      bool wake = false;
+      lock.lock();
+      if (m_generation == generation) {
+        m_filesTotal += countedBefore + found - counted;
+        wake = NoteNewsLocked();
+      }
+      lock.unlock();
+      counted = countedBefore + found;
+      if (wake) m_wake();
+      return true;
+    };
+    for (FolderFile& file : WalkFolder(items[item], keepWalking)) {
+      files.push_back({std::move(file.path), {item, LabelText(file.label), 0}});
+    }
+  }
+
+  lock.lock();
+  if (m_stopping || m_generation != generation) return false;
+  // From now on the drop counts the files it measures, and nothing for the folders themselves.
+  m_filesTotal = m_filesTotal + files.size() - items.size() - counted;
+  Drop& drop = m_waiting.front();
+  drop.files = std::move(files);
+  drop.folders = std::move(folders);
+  drop.walked = true;
+  return true;
+}
+
+std::vector<timecalc::DroppedLength> MeasuringQueue::LinesOf(Drop& drop) {
+  std::vector<timecalc::DroppedLength> lines;
+  lines.reserve(drop.files.size());
+  std::size_t next = 0;
+  for (std::size_t item = 0; item < drop.items.size(); ++item) {
+    const std::optional<std::u16string>& folder = drop.folders[item];
+    bool listed = false;
+    for (; next < drop.files.size() && drop.files[next].line.item == item; ++next) {
+      // Covers, cue sheets and files too short to count add nothing from inside a folder.
+      if (folder && drop.files[next].line.seconds == 0) continue;
+      lines.push_back(std::move(drop.files[next].line));
+      listed = true;
+    }
+    // A drop is never silent: a folder without any audio or video still shows as one line.
+    if (folder && !listed) lines.push_back({item, *folder, 0});
+  }
+  return lines;
+}
+
 void MeasuringQueue::Run() {
   std::unique_lock lock(m_mutex);
   for (;;) {
     m_work.wait(lock, [this] { return m_stopping || !m_waiting.empty(); });
     if (m_stopping) return;
 
+    if (!m_waiting.front().walked && !WalkLocked(lock)) {
+      if (m_stopping) return;
+      // A cancel while the folders were walked has taken the drop away.
+      continue;
+    }
     Drop& drop = m_waiting.front();
-    if (drop.seconds.size() < drop.files.size()) {
+    if (drop.measured < drop.files.size()) {
       const std::uint64_t generation = m_generation;
-      const std::filesystem::path file = drop.files[drop.seconds.size()];
+      const std::filesystem::path file = drop.files[drop.measured].path;
       lock.unlock();
       const std::int64_t seconds = m_reader(file);
       lock.lock();
       if (m_stopping) return;
       // A cancel while the file was read has taken the drop away; its length is not wanted.
       if (generation != m_generation) continue;
-      m_waiting.front().seconds.push_back(seconds);
+      Drop& same = m_waiting.front();
+      same.files[same.measured++].line.seconds = seconds;
       ++m_filesDone;
     }
     Drop& current = m_waiting.front();
-    if (current.seconds.size() == current.files.size()) {
-      m_measured.push_back(Measured{current.ticket, std::move(current.seconds)});
+    if (current.measured == current.files.size()) {
+      m_measured.push_back(Measured{current.ticket, LinesOf(current)});
       m_waiting.pop_front();
     }
     if (NoteNewsLocked()) {

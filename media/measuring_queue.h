@@ -1,8 +1,10 @@
 // Measures the play lengths of dropped files on a worker thread of its own, one drop after the
-// other, so that a large drop or a slow disk never freezes the window. The window's thread queues
-// drops and collects the results; the worker wakes it through a callback when there is news.
+// other, so that a large drop or a slow disk never freezes the window. A dropped folder is walked
+// there too and stands for the audio and video files inside it. The window's thread queues drops
+// and collects the results; the worker wakes it through a callback when there is news.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -10,8 +12,12 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
+
+#include "timecalc/dropped_lines.h"
 
 namespace media {
 
@@ -30,33 +36,48 @@ class MeasuringQueue {
   MeasuringQueue(const MeasuringQueue&) = delete;
   MeasuringQueue& operator=(const MeasuringQueue&) = delete;
 
-  // Queues the files of one drop; the result comes back under the returned ticket.
-  std::uint64_t Add(std::vector<std::filesystem::path> files);
+  // Queues the files and folders of one drop; the result comes back under the returned ticket.
+  std::uint64_t Add(std::vector<std::filesystem::path> items);
 
   // Forgets every queued drop, and the one being measured; none of them will be collected.
   void CancelAll();
 
   struct Measured {
     std::uint64_t ticket = 0;
-    std::vector<std::int64_t> seconds;  // one per file, in the order of the drop
+    // In the order of the drop: one per dropped file; for a dropped folder one per file inside it
+    // that has a play length, or one for the folder itself, 0 seconds, when none has.
+    std::vector<timecalc::DroppedLength> lengths;
   };
   struct News {
     std::vector<Measured> measured;  // drops measured completely since the last call, in order
     std::size_t filesDone = 0;       // of the drops still waiting or being measured
-    std::size_t filesTotal = 0;
-    bool busy = false;  // a drop is still waiting or being measured
+    std::size_t filesTotal = 0;      // grows while dropped folders are walked
+    bool busy = false;               // a drop is still waiting or being measured
   };
   // Takes what the worker has done since the last call; re-arms the wake-up.
   News Collect();
 
  private:
+  // A file to measure, and the line it becomes.
+  struct Entry {
+    std::filesystem::path path;
+    timecalc::DroppedLength line;
+  };
   struct Drop {
     std::uint64_t ticket;
-    std::vector<std::filesystem::path> files;
-    std::vector<std::int64_t> seconds;
+    std::vector<std::filesystem::path> items;
+    bool walked = false;  // the folders among the items have been replaced by their files
+    std::vector<Entry> files;
+    // One per item: the label of a folder's own line; nullopt for a file.
+    std::vector<std::optional<std::u16string>> folders;
+    std::size_t measured = 0;
   };
 
   void Run();
+  // Turns the items of the front drop into the files to measure, without the lock; false when a
+  // cancel or the end came meanwhile.
+  bool WalkLocked(std::unique_lock<std::mutex>& lock);
+  static std::vector<timecalc::DroppedLength> LinesOf(Drop& drop);
   // Marks news; returns whether the window's thread has to be woken for it.
   bool NoteNewsLocked();
 
@@ -68,11 +89,12 @@ class MeasuringQueue {
   std::deque<Drop> m_waiting;  // the front one is being measured
   std::vector<Measured> m_measured;
   std::uint64_t m_nextTicket = 1;
-  std::uint64_t m_generation = 0;  // changes on every CancelAll
+  // Changes on every CancelAll; read without the lock by a walk, to stop at the next entry.
+  std::atomic<std::uint64_t> m_generation = 0;
   std::size_t m_filesDone = 0;
   std::size_t m_filesTotal = 0;
   bool m_wakePending = false;
-  bool m_stopping = false;
+  std::atomic<bool> m_stopping = false;
   std::thread m_worker;  // started by the first Add
 };
 

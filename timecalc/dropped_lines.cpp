@@ -38,13 +38,16 @@ std::u16string DroppedFileLine(std::u16string_view path, SecondCount seconds,
 }
 
 std::vector<std::u16string> DroppedFileLines(std::span<const std::u16string> paths,
-                                             std::span<const SecondCount> seconds,
+                                             std::span<const DroppedLength> lengths,
                                              std::u16string_view separators) {
-  const std::size_t count = std::min(paths.size(), seconds.size());
   std::vector<std::u16string> lines;
-  lines.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    lines.push_back(DroppedFileLine(paths[i], seconds[i], separators));
+  lines.reserve(lengths.size());
+  for (const DroppedLength& length : lengths) {
+    if (length.item >= paths.size()) continue;
+    // A label has its separators inside it: all of it is the name.
+    lines.push_back(length.label.empty()
+                        ? DroppedFileLine(paths[length.item], length.seconds, separators)
+                        : DroppedFileLine(length.label, length.seconds, u""));
   }
   return lines;
 }

@@ -29,10 +29,19 @@ std::u16string DroppedFileName(std::u16string_view path,
 std::u16string DroppedFileLine(std::u16string_view path, SecondCount seconds,
                                std::u16string_view separators = kPathSeparators);
 
-// The lines of a measured drop: one per file, each with the length at the same place in `seconds`;
-// files without a length (a shorter `seconds`) add no line.
+// One line of a measured drop: which of the dropped paths it comes from, and for a file found in a
+// dropped folder its label, the path from the folder's own name with the platform's separators.
+struct DroppedLength {
+  std::size_t item = 0;
+  std::u16string label;  // empty: the dropped path itself, named as DroppedFileName names it
+  SecondCount seconds = 0;
+  friend bool operator==(const DroppedLength&, const DroppedLength&) = default;
+};
+
+// The lines of a measured drop, one per length, in its order; a length of an item that `paths`
+// does not have adds no line.
 std::vector<std::u16string> DroppedFileLines(std::span<const std::u16string> paths,
-                                             std::span<const SecondCount> seconds,
+                                             std::span<const DroppedLength> lengths,
                                              std::u16string_view separators = kPathSeparators);
 
 // The text that a drop appends to a list whose text so far is `list` (only its last two units

@@ -3,5 +3,5 @@
 
 int main(int argc, char* argv[]) {
   CTallimoApp app(argc, argv);
-  return app.InitInstance() ? app.exec() : 0;
+  return app.InitInstance() ? app.exec() : app.ExitStatus();
 }

@@ -1,11 +1,16 @@
 // Renders the main dialog, holding typed lines and a drop of mixed files with part of the list
-// selected, the about box, and the progress dialog of a large drop in the middle of its measuring
-// to PNG files, without a display: tallimo_screenshots OUTPUT-FOLDER (make screenshots).
+// selected, the main dialog after a folder was dropped on it, the about box, and the progress
+// dialog of a large drop in the middle of its measuring to PNG files, without a display:
+// tallimo_screenshots OUTPUT-FOLDER (make screenshots).
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTextCursor>
 #include <QThread>
 #include <chrono>
@@ -16,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string_view>
 
 #include "ui/about_dlg.h"
@@ -38,6 +44,18 @@ constexpr SampleFile kDroppedFiles[] = {
     {"/recordings/interview.m4a", 45000},
     {"/video/clip.mp4", 2550},
 };
+// The album of the folder picture, made as empty files in a temporary folder: the walk needs a real
+// tree, the lengths come from this table.
+constexpr SampleFile kAlbumFiles[] = {
+    {"Album/CD1/1 Overture.flac", 312},
+    {"Album/CD1/2 Arrival.flac", 254},
+    {"Album/CD1/10 Night Train.flac", 421},
+    {"Album/CD2/1 Morning.flac", 198},
+    {"Album/CD2/2 Departure.flac", 377},
+    {"Album/cover.jpg", 0},
+    {"Album/album.cue", 0},
+};
+
 // From the first dropped line to the end of the third.
 constexpr int kFirstSelectedLine = 2;
 constexpr int kSelectedLines = 3;
@@ -47,8 +65,11 @@ constexpr int kLargeDropFiles = 10000;
 constexpr int kMeasuredFiles = 1234;
 
 std::int64_t SampleSeconds(const std::filesystem::path& path) {
-  for (const SampleFile& file : kDroppedFiles) {
-    if (std::filesystem::path(file.path).filename() == path.filename()) return file.seconds;
+  for (const std::span<const SampleFile> files :
+       {std::span<const SampleFile>(kDroppedFiles), std::span<const SampleFile>(kAlbumFiles)}) {
+    for (const SampleFile& file : files) {
+      if (std::filesystem::path(file.path).filename() == path.filename()) return file.seconds;
+    }
   }
   return 0;
 }
@@ -128,6 +149,21 @@ bool SaveMainDialogAndAboutBox(const QString& folder) {
   return about && Save(*about, folder + QStringLiteral("/about-box.png"));
 }
 
+bool SaveFolderDrop(const QString& folder) {
+  const QTemporaryDir tree;
+  for (const SampleFile& file : kAlbumFiles) {
+    const QString path = tree.filePath(QString::fromUtf8(file.path));
+    QDir().mkpath(QFileInfo(path).path());
+    QFile(path).open(QIODevice::WriteOnly);
+  }
+  CTallimoDlg dialog(nullptr, SampleSeconds);
+  dialog.show();
+  dialog.activateWindow();
+  dialog.OnDropFiles({tree.filePath(QStringLiteral("Album"))});
+  if (!WaitFor([&] { return !dialog.IsMeasuring(); })) return false;
+  return Save(dialog, folder + QStringLiteral("/folder-drop.png"));
+}
+
 bool SaveMeasuringDialog(const QString& folder) {
   auto gate = std::make_shared<Gate>(kMeasuredFiles);
   CTallimoDlg dialog(nullptr, [gate](const std::filesystem::path&) { return gate->Pass(); });
@@ -161,5 +197,7 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   const QString folder = QString::fromLocal8Bit(argv[1]);
-  return SaveMainDialogAndAboutBox(folder) && SaveMeasuringDialog(folder) ? 0 : 1;
+  return SaveMainDialogAndAboutBox(folder) && SaveFolderDrop(folder) && SaveMeasuringDialog(folder)
+             ? 0
+             : 1;
 }

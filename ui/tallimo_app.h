@@ -1,5 +1,5 @@
-// The application object: names the program and shows the main dialog; the program ends when the
-// dialog closes.
+// The application object: names the program, reads its command line and shows the main dialog;
+// the program ends when the dialog closes.
 #pragma once
 
 #include <QApplication>
@@ -10,6 +10,13 @@ class CTallimoApp : public QApplication {
  public:
   CTallimoApp(int& argc, char** argv);
 
-  // Shows the main dialog until it closes. Returns false: there is no loop to run afterwards.
+  // Reads the command line, then shows the main dialog until it closes, with the paths the command
+  // line names measured into it. Returns false: there is no loop to run afterwards.
   bool InitInstance();
+
+  // What the program ends with: 0, or the status of a command line that could not be read.
+  int ExitStatus() const { return m_exitStatus; }
+
+ private:
+  int m_exitStatus = 0;
 };

@@ -182,7 +182,7 @@ void CTallimoDlg::OnMeasuringNews() {
   const media::MeasuringQueue::News news = m_measuring.Collect();
   for (const media::MeasuringQueue::Measured& measured : news.measured) {
     const auto drop = m_drops.extract(measured.ticket);
-    if (!drop.empty()) AppendDroppedLines(drop.mapped(), measured.seconds);
+    if (!drop.empty()) AppendDroppedLines(drop.mapped(), measured.lengths);
   }
   if (!IsMeasuring()) {
     EndMeasuring();
@@ -215,8 +215,8 @@ void CTallimoDlg::EndMeasuring() {
 }
 
 void CTallimoDlg::AppendDroppedLines(const std::vector<std::u16string>& paths,
-                                     const std::vector<std::int64_t>& seconds) {
-  const std::vector<std::u16string> lines = timecalc::DroppedFileLines(paths, seconds);
+                                     const std::vector<timecalc::DroppedLength>& lengths) {
+  const std::vector<std::u16string> lines = timecalc::DroppedFileLines(paths, lengths);
   // The document ends in a separator of its own; the character before it ends the user's text,
   // and the document keeps line breaks as paragraph or line separators.
   const QTextDocument* document = m_timeEdit->document();

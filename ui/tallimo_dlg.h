@@ -15,6 +15,7 @@
 
 #include "media/measuring_queue.h"
 #include "media/play_length.h"
+#include "timecalc/dropped_lines.h"
 #include "ui/dropped_files.h"
 
 class CMeasuringDlg;
@@ -74,7 +75,7 @@ class CTallimoDlg : public QDialog {
   void OnCancelMeasuring();
   void EndMeasuring();
   void AppendDroppedLines(const std::vector<std::u16string>& paths,
-                          const std::vector<std::int64_t>& seconds);
+                          const std::vector<timecalc::DroppedLength>& lengths);
 
   QLabel* m_totalSel = nullptr;
   QLabel* m_totalAll = nullptr;

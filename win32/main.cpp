@@ -7,5 +7,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   CTallimoApp app;
   // The whole program runs inside InitInstance; it never asks for a message loop afterwards.
   app.InitInstance();
-  return 0;
+  return app.ExitStatus();
 }

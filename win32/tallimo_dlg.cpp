@@ -85,6 +85,16 @@ BOOL CTallimoDlg::OnInitDialog() {
   // the window's handle is all it needs to know of the dialog.
   m_measuring.emplace([window = m_hWnd] { ::PostMessageW(window, kWmMeasuringNews, 0, 0); },
                       m_reader);
+
+  // Without OLE on this thread (a host that never initialised it) drops still come as
+  // WM_DROPFILES.
+  m_dropTarget = new win32::CDropTarget(
+      [this](std::vector<std::u16string> paths) { OnDropPaths(std::move(paths)); });
+  if (FAILED(::RegisterDragDrop(m_hWnd, m_dropTarget))) {
+    m_dropTarget->Release();
+    m_dropTarget = nullptr;
+  }
+  if (!m_startPaths.empty()) OnDropPaths(std::exchange(m_startPaths, {}));
   return TRUE;
 }
 
@@ -188,13 +198,26 @@ bool CTallimoDlg::OnSetCursor(UINT hitTest) {
 // Before the window goes: the worker finishes the file it is reading and stops, so that it never
 // posts to a window that is gone.
 void CTallimoDlg::OnDestroy() {
+  if (m_dropTarget) {
+    ::RevokeDragDrop(m_hWnd);
+    m_dropTarget->Release();
+    m_dropTarget = nullptr;
+  }
   m_drops.clear();
   m_measuring.reset();
 }
 
 void CTallimoDlg::OnDropFiles(HDROP drop) {
-  const std::vector<std::u16string> paths = win32::DroppedPaths(drop);
-  ::DragFinish(drop);
+  if (std::optional<std::vector<std::u16string>> paths = win32::ReadDropFiles(drop)) {
+    ::DragFinish(drop);
+    OnDropPaths(std::move(*paths));
+  } else if ((paths = win32::ReadDropFilesAt(drop))) {
+    // Memory that another program wrote into this process is that program's to manage.
+    OnDropPaths(std::move(*paths));
+  }
+}
+
+void CTallimoDlg::OnDropPaths(std::vector<std::u16string> paths) {
   std::vector<std::filesystem::path> files;
   files.reserve(paths.size());
   for (const std::u16string& path : paths) {
@@ -202,7 +225,7 @@ void CTallimoDlg::OnDropFiles(HDROP drop) {
     files.emplace_back(std::wstring(win32::Wide(path), path.size()));
   }
   const bool wasMeasuring = IsMeasuring();
-  m_drops.emplace(m_measuring->Add(std::move(files)), paths);
+  m_drops.emplace(m_measuring->Add(std::move(files)), std::move(paths));
   if (wasMeasuring) return;
   // The window goes on taking input meanwhile; only a drop that takes long shows its progress.
   ::SetTimer(m_hWnd, kProgressTimerId, kProgressDelayMs, nullptr);
@@ -249,14 +272,14 @@ media::MeasuringQueue::News CTallimoDlg::LandMeasuredDrops() {
   media::MeasuringQueue::News news = m_measuring->Collect();
   for (const media::MeasuringQueue::Measured& measured : news.measured) {
     const auto drop = m_drops.extract(measured.ticket);
-    if (!drop.empty()) AppendDroppedLines(drop.mapped(), measured.seconds);
+    if (!drop.empty()) AppendDroppedLines(drop.mapped(), measured.lengths);
   }
   return news;
 }
 
 void CTallimoDlg::AppendDroppedLines(const std::vector<std::u16string>& paths,
-                                     const std::vector<std::int64_t>& seconds) {
-  const std::vector<std::u16string> lines = timecalc::DroppedFileLines(paths, seconds);
+                                     const std::vector<timecalc::DroppedLength>& lengths) {
+  const std::vector<std::u16string> lines = timecalc::DroppedFileLines(paths, lengths);
   const std::u16string list = win32::GetText(m_timeEdit);
   const std::u16string text = timecalc::AppendedDropText(list, lines, timecalc::LineBreak::kCrLf);
   if (text.empty()) {

@@ -13,7 +13,9 @@
 
 #include "media/measuring_queue.h"
 #include "media/play_length.h"
+#include "timecalc/dropped_lines.h"
 #include "win32/dialog.h"
+#include "win32/drop_target.h"
 #include "win32/measuring_dlg.h"
 #include "win32/window_ops.h"
 
@@ -28,6 +30,10 @@ class CTallimoDlg : public win32::CDialog {
   // `reader` measures each dropped file; it runs on a thread of its own.
   explicit CTallimoDlg(HWND parent = nullptr,
                        media::MeasuringQueue::Reader reader = media::GetPlaySeconds);
+
+  // Paths to measure into the list as the window opens, as if dropped on it: those of the command
+  // line. Called before DoModal.
+  void DropOnStart(std::vector<std::u16string> paths) { m_startPaths = std::move(paths); }
 
   // Whether a drop is still waiting for its lengths.
   bool IsMeasuring() const { return !m_drops.empty(); }
@@ -51,9 +57,11 @@ class CTallimoDlg : public win32::CDialog {
   bool OnSetCursor(UINT hitTest);
   void OnDestroy();
 
-  // A drop: its paths are read, the drop handle is released at once, and the files are queued
-  // for the worker. Each drop's lines land as one edit once all its files are measured, in the
-  // order of the drops.
+  // A drop of files and folders, queued for the worker. Each drop's lines land as one edit once
+  // all its files are measured, in the order of the drops.
+  void OnDropPaths(std::vector<std::u16string> paths);
+  // WM_DROPFILES, from a source that does not drag through OLE: a handle that is not a drop of
+  // this process is ignored.
   void OnDropFiles(HDROP drop);
   void OnMeasuringNews();
   void OnProgressDelay();
@@ -62,7 +70,7 @@ class CTallimoDlg : public win32::CDialog {
   // Lands every drop the worker has measured completely; returns the count of the rest.
   media::MeasuringQueue::News LandMeasuredDrops();
   void AppendDroppedLines(const std::vector<std::u16string>& paths,
-                          const std::vector<std::int64_t>& seconds);
+                          const std::vector<timecalc::DroppedLength>& lengths);
 
   // The edit box tells of changes to its text, but not of changes to its selection: it is
   // subclassed, and after every message that can move the selection the selection is compared
@@ -81,6 +89,9 @@ class CTallimoDlg : public win32::CDialog {
   win32::Selection m_calcSel;
 
   const media::MeasuringQueue::Reader m_reader;
+  std::vector<std::u16string> m_startPaths;
+  // Registered with the window while it lives; OLE holds a reference of its own meanwhile.
+  win32::CDropTarget* m_dropTarget = nullptr;
   // The drops being measured, by ticket: the paths their lines will name.
   std::map<std::uint64_t, std::vector<std::u16string>> m_drops;
   // Made with the window, which it needs as its owner.

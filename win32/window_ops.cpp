@@ -53,20 +53,6 @@ HICON LoadIconGroup(int id, int width, int height) {
                                          IMAGE_ICON, width, height, LR_SHARED));
 }
 
-std::vector<std::u16string> DroppedPaths(HDROP drop) {
-  const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-  std::vector<std::u16string> paths;
-  paths.reserve(count);
-  for (UINT i = 0; i < count; ++i) {
-    const UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
-    std::wstring path(length, L'\0');
-    const UINT copied = ::DragQueryFileW(drop, i, path.data(), length + 1);
-    path.resize(copied);
-    paths.emplace_back(Utf16(path));
-  }
-  return paths;
-}
-
 void RefreshCursor(HWND window) {
   POINT point;
   if (!::GetCursorPos(&point)) return;

@@ -47,9 +47,6 @@ std::u16string LoadStringText(UINT id);
 // The image of an icon group that suits the given size best; shared, so never destroyed.
 HICON LoadIconGroup(int id, int width, int height);
 
-// The full paths a drop carries, in the order of the drop, each as long as it really is.
-std::vector<std::u16string> DroppedPaths(HDROP drop);
-
 // Has the window under the mouse pointer choose its pointer again, as a move of the mouse would
 // make it do, when that window is `window` or one of its controls: a change of what the window
 // shows as its pointer then takes effect at once.

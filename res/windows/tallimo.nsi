@@ -4,6 +4,7 @@
 ;   VERSION    the project version, four numbers     HOMEPAGE   the home page address
 ;   COPYRIGHT  the copyright line of LICENSE         ICON       the program's icon
 ;   STAGE      the folder holding tallimo.exe and LICENSE.txt
+;   TYPES      a file of TALLIMO_SUPPORTED_TYPE lines, one per extension of media/media_types.txt
 ;   OUTFILE    the installer to write
 Unicode true
 ; The program is 64-bit, so the installer is too: it runs wherever the program does, a Wine
@@ -19,6 +20,12 @@ XPStyle on
 
 !define PUBLISHER "The Tallimo developers"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tallimo"
+; "Open with": the program's own application key, which names the file types it opens without
+; taking any of them over (no ProgID, no default).
+!define OPEN_WITH_KEY "Software\Classes\Applications\tallimo.exe"
+; The shell's drop target for programs: a verb with it starts the program once with every selected
+; file on its command line, as a drop on the program's icon does, instead of once per file.
+!define EXE_DROP_TARGET "{FFE2A43C-56B9-4bf5-9A79-CC6D4285608A}"
 
 Name "Tallimo"
 OutFile "${OUTFILE}"
@@ -102,6 +109,23 @@ Section
   CreateShortcut "$SMPROGRAMS\Tallimo.lnk" "$INSTDIR\tallimo.exe" "" "$INSTDIR\tallimo.exe" 0 \
     SW_SHOWNORMAL "" "$(TallimoDescription)"
 
+  ; "Send to": Explorer hands the shortcut every selected file and folder in one start.
+  CreateShortcut "$SENDTO\Tallimo.lnk" "$INSTDIR\tallimo.exe" "" "$INSTDIR\tallimo.exe" 0 \
+    SW_SHOWNORMAL "" "$(TallimoDescription)"
+
+  DeleteRegKey HKCU "${OPEN_WITH_KEY}"
+  WriteRegStr HKCU "${OPEN_WITH_KEY}" FriendlyAppName "Tallimo"
+  WriteRegStr HKCU "${OPEN_WITH_KEY}\DefaultIcon" "" "$INSTDIR\tallimo.exe,0"
+  ; Any number of selected files go to one verb call, which the drop target turns into one start;
+  ; a program that starts the verb for one file gets the command.
+  WriteRegStr HKCU "${OPEN_WITH_KEY}\shell\open" MultiSelectModel "Player"
+  WriteRegStr HKCU "${OPEN_WITH_KEY}\shell\open\command" "" '"$INSTDIR\tallimo.exe" "%1"'
+  WriteRegStr HKCU "${OPEN_WITH_KEY}\shell\open\DropTarget" Clsid "${EXE_DROP_TARGET}"
+  !macro TALLIMO_SUPPORTED_TYPE EXTENSION
+    WriteRegStr HKCU "${OPEN_WITH_KEY}\SupportedTypes" "${EXTENSION}" ""
+  !macroend
+  !include "${TYPES}"
+
   ; What "Apps & features" lists and runs.
   WriteRegStr HKCU "${UNINSTALL_KEY}" DisplayName "Tallimo"
   WriteRegStr HKCU "${UNINSTALL_KEY}" DisplayVersion "${VERSION}"
@@ -125,5 +149,7 @@ Section Uninstall
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\Tallimo.lnk"
+  Delete "$SENDTO\Tallimo.lnk"
+  DeleteRegKey HKCU "${OPEN_WITH_KEY}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Checks the Windows packages that `make package-windows` built. The zip holds the program as built
 # and its two texts with CR LF, at its top. The installer, run under Wine in a prefix of the build
-# folder's own: a silent install puts the program, the licence, the Start-menu shortcut and the
-# "Apps & features" entry in place; the program starts from the shortcut and stays up; installing
+# folder's own: a silent install puts the program, the licence, the Start-menu shortcut, the
+# "Send to" shortcut, the "Open with" registration for the types of media/media_types.txt and the
+# "Apps & features" entry in place; the program starts from the shortcut and stays up, and from
+# "Send to" with every path in one start; installing
 # or uninstalling while it runs fails and changes nothing; installing again upgrades in place; the
 # registered quiet uninstall removes it all and leaves nothing else behind; the installer and the
 # uninstaller speak Japanese to a Japanese user and English to an English one. Whatever fails, the
@@ -25,6 +27,7 @@ setup=$build/Tallimo-$version-win64-setup.exe
 program=$build/tallimo.exe
 publisher="The Tallimo developers"
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tallimo'
+open_with='HKCU\Software\Classes\Applications\tallimo.exe'
 
 checks=0
 fail() { echo "windows_test: $*" >&2; exit 1; }
@@ -37,6 +40,7 @@ done
 work=$(mktemp -d)
 install_dir=
 shortcut=
+send_to=
 temp_dir=
 running=
 
@@ -90,14 +94,16 @@ mapfile -t folders < <(wine cmd /c 'echo %LOCALAPPDATA%&echo %APPDATA%&echo %TEM
 install_win="${folders[0]}\\Programs\\Tallimo"
 install_dir=$(winepath -u "$install_win")
 shortcut=$(winepath -u "${folders[1]}\\Microsoft\\Windows\\Start Menu\\Programs\\Tallimo.lnk")
+send_to=$(winepath -u "${folders[1]}\\Microsoft\\Windows\\SendTo\\Tallimo.lnk")
 temp_dir=$(winepath -u "${folders[2]}")
 
 wait_for_wine() { timeout 60 wineserver -w || fail "Wine did not end within 60 s"; }
 # The temporary folder keeps the uninstaller's copy (~nsu*.tmp) and, from an installer ended in
 # the middle, its helper files (ns*.tmp).
 remove_traces() {
-  rm -rf "$install_dir" "$shortcut" "$temp_dir"/~nsu*.tmp "$temp_dir"/ns*.tmp
+  rm -rf "$install_dir" "$shortcut" "$send_to" "$temp_dir"/~nsu*.tmp "$temp_dir"/ns*.tmp
   wine reg delete "$key" /f >/dev/null 2>&1 || true
+  wine reg delete "$open_with" /f >/dev/null 2>&1 || true
 }
 cleanup() {
   if [ -n "$running" ]; then kill "$running" 2>/dev/null || true; fi
@@ -199,6 +205,40 @@ bytes=$(find "$install_dir" -type f -printf '%s\n' | awk '{ sum += $1 } END { pr
 [ "${#values[@]}" -eq 11 ] || fail "$key holds ${#values[@]} values, not 11: ${!values[*]}"
 ok "$key holds the 11 values Apps & features reads, EstimatedSize $estimated KiB"
 
+# "Open with": the types of media/media_types.txt, and one start for any number of files.
+[ -f "$send_to" ] || fail "no Send to shortcut $send_to"
+registered=$(wine reg query "$open_with\\SupportedTypes" | tr -d '\r' |
+  sed -n 's/^ \{4\}\(\.[a-z0-9]*\) \{4\}REG_SZ.*$/\1/p' | sort)
+measured=$(grep -v '^#' "$source_dir/media/media_types.txt" | awk '{ print "." $1 }' | sort)
+[ "$registered" = "$measured" ] ||
+  fail "SupportedTypes differs from media/media_types.txt: $(diff <(echo "$measured") <(echo "$registered") | tr '\n' ' ')"
+reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ \{4\}$2 \{4\}REG_SZ \{4\}//p"; }
+reg_default() { wine reg query "$1" /ve 2>/dev/null | tr -d '\r' | sed -n 's/^ \{4\}(Default) \{4\}REG_SZ \{4\}//p'; }
+[ "$(reg_default "$open_with\\shell\\open\\command")" = "\"$install_win\\tallimo.exe\" \"%1\"" ] ||
+  fail "the open command is '$(reg_default "$open_with\\shell\\open\\command")'"
+[ "$(reg_value "$open_with\\shell\\open" MultiSelectModel)" = Player ] || fail "no MultiSelectModel Player"
+[ "$(reg_value "$open_with\\shell\\open\\DropTarget" Clsid)" = "{FFE2A43C-56B9-4bf5-9A79-CC6D4285608A}" ] ||
+  fail "the open verb has no drop target that starts the program once"
+ok "Send to shortcut, and Open with for the $(wc -l <<<"$registered") extensions of media/media_types.txt"
+
+# "Send to" with a file and a folder selected: one start of the installed program with both.
+mkdir -p "$work/Album"
+cp "$work/zip/LICENSE.txt" "$work/Album/notes.txt"
+wine start /unix "$send_to" "$(winepath -w "$work/zip/README.txt")" "$(winepath -w "$work/Album")"
+window=$(find_window '^Tallimo$') || fail "no Tallimo window appeared from Send to"
+app_pid=$(xdotool getwindowpid "$window")
+running=$app_pid
+# Wine pads the command line it shows with spaces.
+mapfile -t started < <(tr '\0' '\n' <"/proc/$app_pid/cmdline")
+arguments=${started[*]:1}
+arguments=${arguments%"${arguments##*[! ]}"}
+[ "$arguments" = "$(winepath -w "$work/zip/README.txt") $(winepath -w "$work/Album")" ] ||
+  fail "Send to started '${started[*]}'"
+xdotool windowfocus --sync "$window" key Escape
+timeout 60 tail --pid="$app_pid" -f /dev/null || fail "Tallimo did not end on Escape"
+running=
+ok "Send to starts the installed program once with the file and the folder"
+
 # The program as the Start menu starts it. Wine shows a program's Windows path as its command
 # line, which tells whether the shortcut led to the installed exe.
 wine start /unix "$shortcut"
@@ -246,18 +286,20 @@ wine "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}"
 wait_for_wine
 [ ! -e "$install_dir" ] || fail "$install_win remains: $(ls -A "$install_dir" | tr '\n' ' ')"
 [ ! -e "$shortcut" ] || fail "the shortcut remains"
+[ ! -e "$send_to" ] || fail "the Send to shortcut remains"
 ! wine reg query "$key" >/dev/null 2>&1 || fail "$key remains"
-ok "the quiet uninstall removes the folder, the shortcut and the registry key"
+! wine reg query "$open_with" >/dev/null 2>&1 || fail "$open_with remains"
+ok "the quiet uninstall removes the folder, both shortcuts and the registry keys"
 
 expect_title ja_JP "Tallimo セットアップ" "$setup"
 expect_title en_US "Tallimo Setup" "$setup"
 ok "the installer speaks Japanese in ja_JP and English in en_US"
 
 # Windows deletes the uninstaller's copy at the next restart; the only other things allowed to
-# appear are the folder for per-user programs and the registry key of uninstall entries, which
-# Windows has anyway.
+# appear are the folders for per-user programs and "Send to" shortcuts and the registry keys of
+# uninstall entries and applications, which Windows has anyway.
 rm -rf "$temp_dir"/~nsu*.tmp
-allowed='^(\./users/[^/]+/AppData/Local/Programs|\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\])$'
+allowed='^(\./users/[^/]+/AppData/Local/Programs|\./users/[^/]+/AppData/Roaming/Microsoft/Windows/SendTo|\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\]|\[Software\\\\Classes\\\\Applications\])$'
 snapshot "$work/after"
 left=$(comm -13 "$work/before" "$work/after" | grep -Ev "$allowed" || true)
 gone=$(comm -23 "$work/before" "$work/after")

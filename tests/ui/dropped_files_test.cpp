@@ -113,8 +113,28 @@ TEST_F(DropTest, ItemsThatCannotBeMeasuredStillAddAZeroLine) {
   dialog_->OnDropFiles({dir_.filePath(QStringLiteral("folder.wav")),
                         dir_.filePath(QStringLiteral("vanished.wav")), dir_.path() + u'/'});
   ASSERT_TRUE(WaitUntilLanded());
+  // A folder without audio names itself, also when given with a trailing separator.
   EXPECT_EQ(edit_->toPlainText(),
-            QStringLiteral("0:00.00[folder.wav]\n0:00.00[vanished.wav]\n0:00.00[]\n"));
+            QStringLiteral("0:00.00[folder.wav]\n0:00.00[vanished.wav]\n0:00.00[%1]\n")
+                .arg(QDir(dir_.path()).dirName()));
+}
+
+TEST_F(DropTest, FolderGivesItsAudioFilesInNaturalOrderLabelledFromItsName) {
+  QDir(dir_.path()).mkpath(QStringLiteral("Album/CD1/.extras"));
+  QDir(dir_.path()).mkpath(QStringLiteral("Album/CD2"));
+  Wave(QStringLiteral("Album/CD1/2 b.wav"), 2);
+  Wave(QStringLiteral("Album/CD1/10 a.WAV"), 1);
+  Wave(QStringLiteral("Album/CD1/.extras/x.wav"), 9);
+  Wave(QStringLiteral("Album/CD2/1.wav"), 3);
+  File(QStringLiteral("Album/cover.jpg"));
+  edit_->setPlainText(QStringLiteral("1:00.00"));
+  dialog_->OnDropFiles({File(QStringLiteral("a.txt")), dir_.filePath(QStringLiteral("Album"))});
+  ASSERT_TRUE(WaitUntilLanded());
+  EXPECT_EQ(edit_->toPlainText(),
+            QStringLiteral("1:00.00\n0:00.00[a.txt]\n0:00.02[Album/CD1/2 b.wav]\n"
+                           "0:00.01[Album/CD1/10 a.WAV]\n0:00.03[Album/CD2/1.wav]\n"));
+  edit_->undo();
+  EXPECT_EQ(edit_->toPlainText(), QStringLiteral("1:00.00")) << "one undo removes the drop";
 }
 
 TEST_F(DropTest, AnEmptyDropChangesNothingButRefreshesTheTotals) {

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs a build into a scratch prefix and checks what a desktop needs from it: the program,
-# a desktop entry and AppStream metadata that their validators accept, and the icons.
+# a desktop entry and AppStream metadata that their validators accept, and the icons. The entry
+# offers Tallimo for the selected files of exactly the types in media/media_types.txt, and takes
+# the default for none of them from a music player (xdg-mime in a scratch home).
 # Usage: install_test.sh BUILD_DIR
 set -euo pipefail
 
@@ -35,4 +37,41 @@ for size in 16 32; do
   [ "$width" = "$size" ] && [ "$height" = "$size" ] ||
     fail "icon ${size}x${size} is ${width}x${height}"
 done
-echo "installed into a scratch prefix: program, valid desktop entry and metainfo, icons"
+
+grep -qx 'Exec=tallimo %F' "$desktop" || fail "desktop entry does not hand over the selected files"
+source_dir=$(realpath "$(dirname "$0")/../..")
+listed=$(sed -n 's/^MimeType=//p' "$desktop" | tr ';' '\n' | sed '/^$/d' | sort)
+wanted=$(grep -v '^#' "$source_dir/media/media_types.txt" | awk '{ for (i = 2; i <= NF; i++) print $i }' |
+  sort -u)
+[ "$listed" = "$wanted" ] || fail "MimeType= differs from media/media_types.txt: $(diff <(echo "$wanted") <(echo "$listed") | tr '\n' ' ')"
+grep -q 'inode/directory' <<<"$listed" && fail "desktop entry registers folders"
+[ -z "$(find "$prefix" -name '*mimeapps.list' -o -name defaults.list)" ] ||
+  fail "the installation sets default applications"
+
+# A desktop with a music player that is the default for its types, as the desktop's own list or the
+# user's choice makes it, then Tallimo installed beside it: the player stays the default, Tallimo
+# is offered besides it.
+home=$prefix/home
+apps=$prefix/system/applications
+mkdir -p "$home" "$apps" "$prefix/config" "$prefix/player"
+cp "$desktop" "$apps/"
+# xdg-mime takes a default only when its program is there.
+printf '#!/bin/sh\n' >"$prefix/player/player"
+chmod +x "$prefix/player/player"
+player_types="audio/mpeg;audio/flac;audio/ogg;video/mp4;video/x-matroska;"
+printf '[Desktop Entry]\nType=Application\nName=Player\nExec=player %%U\nMimeType=%s\n' \
+  "$player_types" >"$apps/org.example.Player.desktop"
+{ echo '[Default Applications]'
+  tr ';' '\n' <<<"$player_types" | sed '/^$/d; s/$/=org.example.Player.desktop;/'; } >"$prefix/config/mimeapps.list"
+update-desktop-database "$apps"
+query() {
+  env -i PATH="$prefix/player:$PATH" HOME="$home" XDG_DATA_HOME="$home/.local/share" XDG_CONFIG_HOME="$home/.config" \
+    XDG_CONFIG_DIRS="$prefix/config" XDG_DATA_DIRS="$prefix/system" xdg-mime "$@"
+}
+for type in $(tr ';' ' ' <<<"$player_types"); do
+  [ "$(query query default "$type")" = org.example.Player.desktop ] ||
+    fail "$type opens with $(query query default "$type"), not the player"
+  grep -q "^$type=.*$id.desktop" "$apps/mimeinfo.cache" || fail "Tallimo is not offered for $type"
+done
+echo "installed into a scratch prefix: program, valid desktop entry and metainfo, icons; offered"
+echo "for its media types without taking the default from a music player"

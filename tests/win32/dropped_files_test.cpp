@@ -1,11 +1,17 @@
-// Files dropped on the main dialog, as Explorer's drop arrives: an HDROP with wide paths in
-// WM_DROPFILES. One line per file, a line of its own, one undo step, names in any script and of
-// any length.
+// Files dropped on the main dialog: an HDROP with wide paths in WM_DROPFILES, and the OLE drop
+// target that reads the same list from a data object. One line per file, a line of its own, one
+// undo step, names in any script and of any length; a folder gives its audio files; a drop handle
+// that is not what it claims to be gives nothing and breaks nothing.
 #include <gtest/gtest.h>
+#include <windows.h>
+// Builds on the types that windows.h declares.
+#include <shlobj.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -13,6 +19,7 @@
 #include "res/resource.h"
 #include "tests/wave/wave_writer.h"
 #include "tests/win32/dialog_driver.h"
+#include "win32/drop_target.h"
 #include "win32/tallimo_dlg.h"
 #include "win32/window_ops.h"
 
@@ -208,12 +215,181 @@ TEST_F(DropTest, PathsLongerThan260CharactersArriveWhole) {
   });
 }
 
+// A drive that is there is a folder and gives its audio files; one that is not still names itself.
 TEST_F(DropTest, DriveRootGivesAnEmptyName) {
   CTallimoDlg dialog;
   win32_test::RunModal(dialog, [&dialog](HWND window) {
-    Drop(dialog, {u"C:\\"});
+    Drop(dialog, {u"Q:\\"});
     EXPECT_EQ(win32::GetText(TimeEdit(window)), u"0:00.00[]\r\n");
   });
+}
+
+TEST_F(DropTest, FolderGivesItsAudioFilesInNaturalOrderLabelledFromItsName) {
+  for (const auto& [name, seconds] : {std::pair{u"Album\\CD1\\2 b.wav", 2},
+                                      {u"Album\\CD1\\10 a.wav", 1},
+                                      {u"Album\\CD2\\1.wav", 3},
+                                      {u"Album\\hidden.wav", 4}}) {
+    fs::create_directories((dir_ / fs::path(std::u16string(name))).parent_path());
+    Make({name, Kind::kWave, seconds});
+  }
+  Make({u"Album\\cover.txt", Kind::kText});
+  ::SetFileAttributesW((dir_ / L"Album" / L"hidden.wav").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  CTallimoDlg dialog;
+  win32_test::RunModal(dialog, [&](HWND window) {
+    Drop(dialog, {std::u16string(win32::Utf16((dir_ / L"Album").native()))});
+    EXPECT_EQ(win32::GetText(TimeEdit(window)),
+              u"0:00.02[Album\\CD1\\2 b.wav]\r\n0:00.01[Album\\CD1\\10 a.wav]\r\n"
+              u"0:00.03[Album\\CD2\\1.wav]\r\n");
+  });
+}
+
+TEST_F(DropTest, DropHandleThatIsNotAnHdropOfThisProcessIsIgnored) {
+  CTallimoDlg dialog;
+  win32_test::RunModal(dialog, [&dialog](HWND window) {
+    // What a drop posted by another process may carry: an address of that process, here one that
+    // is not mapped in this one, or one of memory that holds no drop block; and no handle at all.
+    void* gone = ::VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    ::VirtualFree(gone, 0, MEM_RELEASE);
+    static char notADrop[64] = {};
+    for (void* handle : {gone, static_cast<void*>(notADrop + 8), static_cast<void*>(nullptr)}) {
+      ::SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(handle), 0);
+    }
+    Pump(window);
+    EXPECT_FALSE(dialog.IsMeasuring());
+    EXPECT_EQ(win32::GetText(TimeEdit(window)), u"");
+  });
+}
+
+// A DROPFILES block as a drag source builds it: `pFiles`, the wide flag, and the list's bytes.
+HGLOBAL MakeBlock(DWORD pFiles, bool wide, const std::string& list) {
+  HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
+  auto* block = static_cast<BYTE*>(::GlobalLock(memory));
+  DROPFILES header{};
+  header.pFiles = pFiles;
+  header.fWide = wide;
+  std::memcpy(block, &header, sizeof header);
+  std::memcpy(block + sizeof header, list.data(), list.size());
+  ::GlobalUnlock(memory);
+  return memory;
+}
+
+std::string WideBytes(std::u16string_view text) {
+  return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+}
+
+TEST(ReadDropFiles, ReadsOnlyWithinTheBlock) {
+  using Paths = std::vector<std::u16string>;
+  struct Case {
+    const char* name;
+    DWORD pFiles;
+    bool wide;
+    std::string list;
+    std::optional<Paths> paths;
+  };
+  const Case cases[] = {
+      {"wide", sizeof(DROPFILES), true, WideBytes(std::u16string(u"C:\\a.mp3\0D:\\\u66f2\0\0", 15)),
+       Paths{u"C:\\a.mp3", u"D:\\\u66f2"}},
+      {"ansi", sizeof(DROPFILES), false, std::string("C:\\a.wav\0\0", 10), Paths{u"C:\\a.wav"}},
+      {"no files", sizeof(DROPFILES), true, WideBytes(std::u16string(u"\0", 1)), Paths{}},
+      {"list outside the block", 4096, true, WideBytes(std::u16string(u"a\0\0", 3)), std::nullopt},
+      {"list inside the header", 4, true, WideBytes(std::u16string(u"a\0\0", 3)), std::nullopt},
+  };
+  for (const Case& c : cases) {
+    HGLOBAL memory = MakeBlock(c.pFiles, c.wide, c.list);
+    EXPECT_EQ(win32::ReadDropFiles(memory), c.paths) << c.name;
+    ::GlobalFree(memory);
+  }
+}
+
+// A block that a program wrote into this process's memory, read up to where that memory ends.
+TEST(ReadDropFiles, StopsWhereTheReadableMemoryEnds) {
+  constexpr SIZE_T kPage = 4096;
+  auto* pages = static_cast<BYTE*>(::VirtualAlloc(nullptr, 2 * kPage, MEM_RESERVE, PAGE_NOACCESS));
+  ASSERT_NE(::VirtualAlloc(pages, kPage, MEM_COMMIT, PAGE_READWRITE), nullptr);
+  const std::u16string name = u"C:\\a.mp3";  // no end: the page ends first
+  BYTE* block = pages + kPage - sizeof(DROPFILES) - name.size() * 2;
+  DROPFILES header{};
+  header.pFiles = sizeof(DROPFILES);
+  header.fWide = TRUE;
+  std::memcpy(block, &header, sizeof header);
+  std::memcpy(block + sizeof header, name.data(), name.size() * 2);
+  EXPECT_EQ(win32::ReadDropFilesAt(block), std::nullopt);
+  std::memset(block + sizeof header + (name.size() - 2) * 2, 0, 4);
+  EXPECT_EQ(win32::ReadDropFilesAt(block), std::vector<std::u16string>{u"C:\\a.m"});
+  ::VirtualFree(pages, 0, MEM_RELEASE);
+}
+
+// A data object as a drag source hands it over: CF_HDROP when it carries files, else only text.
+class DataObject final : public IDataObject {
+ public:
+  explicit DataObject(std::optional<std::vector<std::u16string>> files)
+      : m_files(std::move(files)) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+    if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;
+    medium->tymed = TYMED_HGLOBAL;
+    medium->hGlobal = win32_test::MakeDrop(*m_files);
+    medium->pUnkForRelease = nullptr;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
+    return m_files && format->cfFormat == CF_HDROP && (format->tymed & TYMED_HGLOBAL)
+               ? S_OK
+               : DV_E_FORMATETC;
+  }
+  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+
+ private:
+  std::optional<std::vector<std::u16string>> m_files;
+};
+
+TEST(DropTarget, TakesFilesAsACopyAndNothingElse) {
+  using Paths = std::vector<std::u16string>;
+  struct Case {
+    const char* name;
+    std::optional<Paths> files;
+    DWORD allowed;
+    DWORD effect;
+  };
+  const Case cases[] = {
+      {"files, copy or move", Paths{u"C:\\a.mp3", u"C:\\Album"}, DROPEFFECT_COPY | DROPEFFECT_MOVE,
+       DROPEFFECT_COPY},
+      {"files, move only", Paths{u"C:\\a.mp3"}, DROPEFFECT_MOVE, DROPEFFECT_NONE},
+      {"text only", std::nullopt, DROPEFFECT_COPY, DROPEFFECT_NONE},
+  };
+  for (const Case& c : cases) {
+    std::vector<Paths> dropped;
+    auto* target = new win32::CDropTarget([&](Paths paths) { dropped.push_back(paths); });
+    DataObject data(c.files);
+    DWORD effect = c.allowed;
+    EXPECT_EQ(target->DragEnter(&data, MK_LBUTTON, {0, 0}, &effect), S_OK);
+    EXPECT_EQ(effect, c.effect) << c.name << ": entering";
+    effect = c.allowed;
+    target->DragOver(MK_LBUTTON, {1, 1}, &effect);
+    EXPECT_EQ(effect, c.effect) << c.name << ": moving";
+    effect = c.allowed;
+    EXPECT_EQ(target->Drop(&data, 0, {1, 1}, &effect), S_OK);
+    EXPECT_EQ(effect, c.effect) << c.name << ": dropping";
+    EXPECT_EQ(dropped,
+              c.effect == DROPEFFECT_COPY ? std::vector<Paths>{*c.files} : std::vector<Paths>{})
+        << c.name;
+    EXPECT_EQ(target->Release(), 0u);
+  }
 }
 
 }  // namespace

@@ -3,8 +3,9 @@
 # with Shift+Home, lets another program select another stretch (EM_SETSEL), drop a WAV file with a
 # Japanese name and then 2,000 files at once, and checks the totals after each step; then presses
 # Escape and expects the program to end with status 0. A second run is closed by another program
-# while a drop of 2,000 files is being measured and must end with status 0 too. The Wine prefix comes from
-# the environment (WINEPREFIX).
+# while a drop of 2,000 files is being measured and must end with status 0 too. A third run gets a
+# file and a folder on its command line and lists them as a drop would; an unknown option answers
+# in a message box and ends with status 2. The Wine prefix comes from the environment (WINEPREFIX).
 # Usage: real_window.sh path/to/tallimo.exe path/to/tallimo_remote.exe
 set -euo pipefail
 
@@ -46,9 +47,9 @@ mkdir "$many"
 for i in $(seq -w 2000); do ln "$wav" "$many/$i.wav"; done
 
 start() {
-  wine "$program" &
+  wine "$program" "$@" &
   pid=$!
-  window=$(timeout 60 xdotool search --sync --name "^Tallimo$" | head -n 1)
+  window=$(timeout 60 xdotool search --sync --onlyvisible --name "^Tallimo$" | head -n 1)
   [ -n "$window" ] || { echo "no Tallimo window appeared" >&2; exit 1; }
 }
 
@@ -89,4 +90,26 @@ expect_end
 start
 wine "$remote" drop-folder "$(winepath -w "$many")" close
 expect_end
-echo "Tallimo took typing, a keyboard selection, a selection and drops from another program, ended on Escape, and ended when closed during a drop, each with status 0"
+
+# The command line, relative paths from the working folder: the file, then the folder's WAV files
+# in natural order.
+mkdir -p "$work/Album/CD1" "$work/Album/CD2"
+ln "$wav" "$work/Album/CD1/10 b.wav"
+ln "$wav" "$work/Album/CD1/9 a.wav"
+ln "$wav" "$work/Album/CD2/1.wav"
+cd "$work"
+start "テスト🎵.wav" 'Album\'
+expect text "$(printf '0:00.10[テスト🎵.wav]\r\n0:00.10[Album\\CD1\\9 a.wav]\r\n0:00.10[Album\\CD1\\10 b.wav]\r\n0:00.10[Album\\CD2\\1.wav]\r\n')"
+xdotool windowfocus --sync "$window" key Escape
+expect_end
+
+wine "$program" --bogus &
+pid=$!
+box=$(timeout 60 xdotool search --sync --onlyvisible --name "^Tallimo$" | head -n 1)
+xdotool windowfocus --sync "$box" key Return
+status=0
+wait "$pid" || status=$?
+pid=
+[ "$status" -eq 2 ] || { echo "an unknown option ended Tallimo with status $status, not 2" >&2; exit 1; }
+
+echo "Tallimo took typing, a keyboard selection, a selection and drops from another program, ended on Escape, and ended when closed during a drop, each with status 0, listed a file and a folder given on its command line, and answered an unknown option with status 2"
