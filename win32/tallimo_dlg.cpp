@@ -168,10 +168,10 @@ void CTallimoDlg::OnAboutButton() {
 }
 
 void CTallimoDlg::RecalcTotals() {
-  const std::u16string text = win32::GetText(m_timeEdit);
+  const std::u16string_view text = win32::ReadText(m_timeEdit, m_listText);
   m_calcSel = win32::GetSel(m_timeEdit);
-  const timecalc::EditBytes bytes =
-      timecalc::ToListBytes(text, timecalc::LineBreak::kCrLf, m_calcSel.start, m_calcSel.end);
+  const timecalc::ListBytesBuffer::View bytes =
+      m_listBytes.Convert(text, timecalc::LineBreak::kCrLf, m_calcSel.start, m_calcSel.end);
   const timecalc::Totals totals = timecalc::ComputeTotals(bytes.bytes, bytes.start, bytes.end);
   win32::SetText(m_totalAll, Ascii(timecalc::FormatSeconds(totals.all)));
   win32::SetText(m_totalSel, Ascii(timecalc::FormatSeconds(totals.selection)));

@@ -13,6 +13,7 @@
 
 #include "media/measuring_queue.h"
 #include "media/play_length.h"
+#include "timecalc/edit_text.h"
 #include "win32/dialog.h"
 #include "win32/measuring_dlg.h"
 #include "win32/window_ops.h"
@@ -79,6 +80,9 @@ class CTallimoDlg : public win32::CDialog {
 
   // The selection (edit positions) that the totals on show were computed with.
   win32::Selection m_calcSel;
+  // The list's text and its bytes for the totaliser, kept from one keystroke to the next.
+  std::u16string m_listText;
+  timecalc::ListBytesBuffer m_listBytes;
 
   const media::MeasuringQueue::Reader m_reader;
   // The drops being measured, by ticket: the paths their lines will name.

@@ -27,6 +27,19 @@ TEST_P(ToListBytesTest, GivesTheBytesTheTotaliserReads) {
   EXPECT_EQ(timecalc::ToListBytes(GetParam().text, GetParam().lineBreak), GetParam().bytes);
 }
 
+// A kept buffer that held a longer text before gives the same bytes, none of the old ones.
+TEST_P(ToListBytesTest, GivesTheSameBytesThroughAKeptBuffer) {
+  const BytesCase& c = GetParam();
+  timecalc::ListBytesBuffer buffer;
+  buffer.Convert(u"\u5408\u8a08 9:59.59\n\U0001F600\r\n12:00.00 and a longer line", c.lineBreak, 0,
+                 0);
+  const timecalc::ListBytesBuffer::View all =
+      buffer.Convert(c.text, c.lineBreak, 0, static_cast<std::int64_t>(c.text.size()));
+  EXPECT_EQ(all.bytes, c.bytes);
+  EXPECT_EQ(all.start, 0);
+  EXPECT_EQ(all.end, static_cast<std::int64_t>(c.bytes.size()));
+}
+
 constexpr LineBreak kLf = LineBreak::kLf;
 constexpr LineBreak kCrLf = LineBreak::kCrLf;
 
@@ -116,6 +129,26 @@ TEST(ToListByteOffsetTest, AgreesWithTheBytesOfEveryPrefix) {
           timecalc::ToListByteOffset(text, lineBreak, static_cast<std::int64_t>(position));
       ASSERT_EQ(offset, static_cast<std::int64_t>(prefix.size())) << "position " << position;
       EXPECT_EQ(bytes.compare(0, prefix.size(), prefix), 0) << "position " << position;
+    }
+  }
+}
+
+// Both ends of a selection, in either order and wherever they fall (inside a surrogate pair too),
+// map as each position does alone, and the bytes stay those of the whole text.
+TEST(ToListBytesTest, MapsEveryPairOfPositionsAsEachAlone) {
+  std::u16string text = u"1\U0001F600\n\u00e9\r\n\U0001F600\U0001F600:2";
+  text += char16_t{0xdbff};
+  const auto size = static_cast<std::int64_t>(text.size());
+  timecalc::ListBytesBuffer buffer;
+  for (const LineBreak lineBreak : {kLf, kCrLf}) {
+    const std::string bytes = timecalc::ToListBytes(text, lineBreak);
+    for (std::int64_t start = -1; start <= size + 1; ++start) {
+      for (std::int64_t end = -1; end <= size + 1; ++end) {
+        const timecalc::ListBytesBuffer::View view = buffer.Convert(text, lineBreak, start, end);
+        ASSERT_EQ(view.bytes, bytes);
+        EXPECT_EQ(view.start, timecalc::ToListByteOffset(text, lineBreak, start)) << start;
+        EXPECT_EQ(view.end, timecalc::ToListByteOffset(text, lineBreak, end)) << end;
+      }
     }
   }
 }
