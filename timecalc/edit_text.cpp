@@ -2,6 +2,7 @@
 #include "timecalc/edit_text.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace timecalc {
 namespace {
@@ -50,16 +51,48 @@ char* WriteUtf8(char* out, char32_t code) {
   return out;
 }
 
+// Whether any of the four UTF-16 units packed in `units` is `unit`.
+bool HasUnit(std::uint64_t units, char16_t unit) {
+  constexpr std::uint64_t kOnes = 0x0001000100010001;
+  constexpr std::uint64_t kHighBits = 0x8000800080008000;
+  const std::uint64_t zeroWhereEqual = units ^ (kOnes * unit);
+  return ((zeroWhereEqual - kOnes) & ~zeroWhereEqual & kHighBits) != 0;
+}
+
+char* WriteAscii(char* out, char16_t unit, bool lfBecomesCrLf) {
+  if (unit == u'\n' && lfBecomesCrLf) *out++ = '\r';
+  *out++ = static_cast<char>(unit);
+  return out;
+}
+
 // Writes the units [from, to) of `text`, which must not split a surrogate pair, to `out`; returns
-// the end of what was written. Lists are mostly ASCII, which takes the first branch alone.
+// the end of what was written. Lists are mostly ASCII: eight units at a time are copied byte by
+// byte as long as none of them needs more.
 char* WriteListBytes(std::u16string_view text, std::size_t from, std::size_t to,
                      LineBreak lineBreak, char* out) {
+  constexpr std::size_t kBlock = 8;
+  constexpr std::uint64_t kNotAscii = 0xFF80FF80FF80FF80;
   const bool lfBecomesCrLf = lineBreak == LineBreak::kLf;
   for (std::size_t i = from; i < to;) {
+    if (to - i >= kBlock) {
+      std::uint64_t low;
+      std::uint64_t high;
+      std::memcpy(&low, text.data() + i, sizeof low);
+      std::memcpy(&high, text.data() + i + 4, sizeof high);
+      if (((low | high) & kNotAscii) == 0) {
+        if (lfBecomesCrLf && (HasUnit(low, u'\n') || HasUnit(high, u'\n'))) {
+          for (std::size_t k = 0; k < kBlock; ++k) out = WriteAscii(out, text[i + k], true);
+        } else {
+          for (std::size_t k = 0; k < kBlock; ++k) out[k] = static_cast<char>(text[i + k]);
+          out += kBlock;
+        }
+        i += kBlock;
+        continue;
+      }
+    }
     const char16_t unit = text[i];
     if (unit < 0x80) {
-      if (unit == u'\n' && lfBecomesCrLf) *out++ = '\r';
-      *out++ = static_cast<char>(unit);
+      out = WriteAscii(out, unit, lfBecomesCrLf);
       ++i;
       continue;
     }
