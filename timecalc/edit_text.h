@@ -5,7 +5,9 @@
 // offsets come from one decoding pass.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -21,6 +23,26 @@ struct EditBytes {
   std::string bytes;
   std::int64_t start = 0;  // byte offsets of the two cursor positions in `bytes`
   std::int64_t end = 0;
+};
+
+// Converts an edit box's text again and again into memory it keeps. The shells convert the whole
+// list on every keystroke, and a fresh block of a list's size costs more to touch for the first
+// time (every page faulted in and cleared) than the conversion itself.
+class ListBytesBuffer {
+ public:
+  struct View {
+    std::string_view bytes;  // valid until the next conversion
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+  };
+
+  // As ToListBytes below.
+  View Convert(std::u16string_view text, LineBreak lineBreak, std::int64_t selStart,
+               std::int64_t selEnd);
+
+ private:
+  std::unique_ptr<char[]> m_bytes;
+  std::size_t m_capacity = 0;
 };
 
 // `text` as UTF-8 bytes with CR LF line breaks, a lone surrogate as U+FFFD, together with the byte

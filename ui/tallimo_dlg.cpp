@@ -251,7 +251,7 @@ void CTallimoDlg::RecalcTotals() {
   const QTextCursor cursor = m_timeEdit->textCursor();
   m_calcSelStart = cursor.selectionStart();
   m_calcSelEnd = cursor.selectionEnd();
-  const timecalc::EditBytes bytes = timecalc::ToListBytes(
+  const timecalc::ListBytesBuffer::View bytes = m_listBytes.Convert(
       ui::Utf16View(text), timecalc::LineBreak::kLf, m_calcSelStart, m_calcSelEnd);
   const timecalc::Totals totals = timecalc::ComputeTotals(bytes.bytes, bytes.start, bytes.end);
   m_totalAll->setText(QString::fromStdString(timecalc::FormatSeconds(totals.all)));

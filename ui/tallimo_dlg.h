@@ -16,6 +16,7 @@
 #include "media/measuring_queue.h"
 #include "media/play_length.h"
 #include "timecalc/dropped_lines.h"
+#include "timecalc/edit_text.h"
 #include "ui/dropped_files.h"
 
 class CMeasuringDlg;
@@ -88,6 +89,8 @@ class CTallimoDlg : public QDialog {
   // The selection (edit positions) that the totals on show were computed with.
   qsizetype m_calcSelStart = 0;
   qsizetype m_calcSelEnd = 0;
+  // The list as the totaliser reads it, kept from one keystroke to the next.
+  timecalc::ListBytesBuffer m_listBytes;
 
   // The drops being measured, by ticket: the paths their lines will name.
   std::map<std::uint64_t, std::vector<std::u16string>> m_drops;

@@ -22,6 +22,13 @@ constexpr UINT kProgressDelayMs = 500;
 
 std::u16string Ascii(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
+// A total that has not changed leaves its static alone: setting the same text again would still
+// repaint it, and under Wine cost a round trip to the server that keeps window texts.
+void ShowTotal(HWND label, timecalc::SecondCount seconds) {
+  const std::u16string text = Ascii(timecalc::FormatSeconds(seconds));
+  if (win32::GetText(label) != text) win32::SetText(label, text);
+}
+
 // The messages after which the selection may have moved: keys (Ctrl+A arrives as a character),
 // the mouse (a drag also scrolls on the edit box's own timer), the edit menu's Select All, an undo
 // (which selects what it brings back), and EM_SETSEL from this program, the dialog manager (Tab
@@ -178,13 +185,13 @@ void CTallimoDlg::OnAboutButton() {
 }
 
 void CTallimoDlg::RecalcTotals() {
-  const std::u16string text = win32::GetText(m_timeEdit);
+  const std::u16string_view text = win32::ReadText(m_timeEdit, m_listText);
   m_calcSel = win32::GetSel(m_timeEdit);
-  const timecalc::EditBytes bytes =
-      timecalc::ToListBytes(text, timecalc::LineBreak::kCrLf, m_calcSel.start, m_calcSel.end);
+  const timecalc::ListBytesBuffer::View bytes =
+      m_listBytes.Convert(text, timecalc::LineBreak::kCrLf, m_calcSel.start, m_calcSel.end);
   const timecalc::Totals totals = timecalc::ComputeTotals(bytes.bytes, bytes.start, bytes.end);
-  win32::SetText(m_totalAll, Ascii(timecalc::FormatSeconds(totals.all)));
-  win32::SetText(m_totalSel, Ascii(timecalc::FormatSeconds(totals.selection)));
+  ShowTotal(m_totalAll, totals.all);
+  ShowTotal(m_totalSel, totals.selection);
 }
 
 // While drops are being measured, the dialog and its controls show the pointer that says the

@@ -14,6 +14,7 @@
 #include "media/measuring_queue.h"
 #include "media/play_length.h"
 #include "timecalc/dropped_lines.h"
+#include "timecalc/edit_text.h"
 #include "win32/dialog.h"
 #include "win32/drop_target.h"
 #include "win32/measuring_dlg.h"
@@ -87,6 +88,9 @@ class CTallimoDlg : public win32::CDialog {
 
   // The selection (edit positions) that the totals on show were computed with.
   win32::Selection m_calcSel;
+  // The list's text and its bytes for the totaliser, kept from one keystroke to the next.
+  std::u16string m_listText;
+  timecalc::ListBytesBuffer m_listBytes;
 
   const media::MeasuringQueue::Reader m_reader;
   std::vector<std::u16string> m_startPaths;

@@ -13,6 +13,15 @@ std::u16string GetText(HWND window) {
   return std::u16string(Utf16(text));
 }
 
+std::u16string_view ReadText(HWND window, std::u16string& buffer) {
+  // The buffer only ever grows, so that its memory is cleared once, not on every read.
+  const auto room = static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1;
+  if (buffer.size() < room) buffer.resize(room + room / 2);
+  const int copied = ::GetWindowTextW(window, reinterpret_cast<wchar_t*>(buffer.data()),
+                                      static_cast<int>(buffer.size()));
+  return {buffer.data(), static_cast<std::size_t>(copied)};
+}
+
 void SetText(HWND window, std::u16string_view text) {
   ::SetWindowTextW(window, Wide(std::u16string(text)));
 }

@@ -24,6 +24,10 @@ inline std::u16string_view Utf16(std::wstring_view text) {
 
 // The whole text of a window, with no length limit; an edit box's line breaks are CR LF.
 std::u16string GetText(HWND window);
+// The same, read into `buffer`, which keeps its memory from one call to the next: a list read on
+// every keystroke then lands in memory already in use instead of fresh pages. The view is valid
+// until `buffer` next changes.
+std::u16string_view ReadText(HWND window, std::u16string& buffer);
 void SetText(HWND window, std::u16string_view text);
 
 // An edit box's selection in UTF-16 units, end exclusive; start == end when nothing is selected.

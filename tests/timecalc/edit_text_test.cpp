@@ -27,6 +27,19 @@ TEST_P(ToListBytesTest, GivesTheBytesTheTotaliserReads) {
   EXPECT_EQ(timecalc::ToListBytes(GetParam().text, GetParam().lineBreak), GetParam().bytes);
 }
 
+// A kept buffer that held a longer text before gives the same bytes, none of the old ones.
+TEST_P(ToListBytesTest, GivesTheSameBytesThroughAKeptBuffer) {
+  const BytesCase& c = GetParam();
+  timecalc::ListBytesBuffer buffer;
+  buffer.Convert(u"\u5408\u8a08 9:59.59\n\U0001F600\r\n12:00.00 and a longer line", c.lineBreak, 0,
+                 0);
+  const timecalc::ListBytesBuffer::View all =
+      buffer.Convert(c.text, c.lineBreak, 0, static_cast<std::int64_t>(c.text.size()));
+  EXPECT_EQ(all.bytes, c.bytes);
+  EXPECT_EQ(all.start, 0);
+  EXPECT_EQ(all.end, static_cast<std::int64_t>(c.bytes.size()));
+}
+
 constexpr LineBreak kLf = LineBreak::kLf;
 constexpr LineBreak kCrLf = LineBreak::kCrLf;
 
@@ -53,7 +66,15 @@ INSTANTIATE_TEST_SUITE_P(
         BytesCase{"CrLfTextIsKept", u"1:05.08\r\n0:42.30\r\n", kCrLf, "1:05.08\r\n0:42.30\r\n"},
         BytesCase{"CrLfLoneLineFeedIsNoBreak", u"1\n2\r3", kCrLf, "1\n2\r3"},
         BytesCase{"CrLfJapaneseAndEmoji", u"\u66f2\r\n\U0001F3B5", kCrLf,
-                  "\xe6\x9b\xb2\r\n\xf0\x9f\x8e\xb5"}),
+                  "\xe6\x9b\xb2\r\n\xf0\x9f\x8e\xb5"},
+        // Runs of ASCII longer than the stretches copied at once, broken anywhere.
+        BytesCase{"LongLines", u"0:03.25[track 01.wav]\n12:30.00\n\n0:00.45 \n", kLf,
+                  "0:03.25[track 01.wav]\r\n12:30.00\r\n\r\n0:00.45 \r\n"},
+        BytesCase{"CrLfLongLinesWithOthersInside",
+                  u"0:03.25[caf\u00e9 take 1]\r\n12:30.00[\U0001F3B5 \u66f2]\r\n1234567\u00ff",
+                  kCrLf,
+                  "0:03.25[caf\xc3\xa9 take 1]\r\n12:30.00[\xf0\x9f\x8e\xb5 "
+                  "\xe6\x9b\xb2]\r\n1234567\xc3\xbf"}),
     [](const testing::TestParamInfo<BytesCase>& info) { return std::string(info.param.name); });
 
 struct OffsetCase {
@@ -101,7 +122,8 @@ INSTANTIATE_TEST_SUITE_P(
 // Every position that does not split a character must land exactly where the bytes of the text
 // before it end, in a text that mixes every kind of character next to line breaks.
 TEST(ToListByteOffsetTest, AgreesWithTheBytesOfEveryPrefix) {
-  std::u16string text = u"\n\u5408\u8a08\r\n\U0001F600\n\U0001F600\u00e9\n\n1:05.08\u0300\n";
+  std::u16string text =
+      u"\n\u5408\u8a08\r\n\U0001F600\n\U0001F600\u00e9\n\n1:05.08\u0300\n0:42.30 [take 2]\r\n";
   text += char16_t{0xd83d};
   for (const LineBreak lineBreak : {kLf, kCrLf}) {
     const std::string bytes = timecalc::ToListBytes(text, lineBreak);
@@ -116,6 +138,26 @@ TEST(ToListByteOffsetTest, AgreesWithTheBytesOfEveryPrefix) {
           timecalc::ToListByteOffset(text, lineBreak, static_cast<std::int64_t>(position));
       ASSERT_EQ(offset, static_cast<std::int64_t>(prefix.size())) << "position " << position;
       EXPECT_EQ(bytes.compare(0, prefix.size(), prefix), 0) << "position " << position;
+    }
+  }
+}
+
+// Both ends of a selection, in either order and wherever they fall (inside a surrogate pair too),
+// map as each position does alone, and the bytes stay those of the whole text.
+TEST(ToListBytesTest, MapsEveryPairOfPositionsAsEachAlone) {
+  std::u16string text = u"1\U0001F600\n\u00e9\r\n1:05.08 [a]\n\U0001F600\U0001F600:2";
+  text += char16_t{0xdbff};
+  const auto size = static_cast<std::int64_t>(text.size());
+  timecalc::ListBytesBuffer buffer;
+  for (const LineBreak lineBreak : {kLf, kCrLf}) {
+    const std::string bytes = timecalc::ToListBytes(text, lineBreak);
+    for (std::int64_t start = -1; start <= size + 1; ++start) {
+      for (std::int64_t end = -1; end <= size + 1; ++end) {
+        const timecalc::ListBytesBuffer::View view = buffer.Convert(text, lineBreak, start, end);
+        ASSERT_EQ(view.bytes, bytes);
+        EXPECT_EQ(view.start, timecalc::ToListByteOffset(text, lineBreak, start)) << start;
+        EXPECT_EQ(view.end, timecalc::ToListByteOffset(text, lineBreak, end)) << end;
+      }
     }
   }
 }

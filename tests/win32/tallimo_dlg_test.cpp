@@ -168,6 +168,8 @@ TEST(MainDialog, TypingRecomputesWithTheEmptySelectionAndReselectingRecomputesAg
 
 // An edit box takes 30,000 characters from the keyboard unless told otherwise, and the list was
 // once cut at 50,000 bytes: a list of 900,000 characters still takes typing and counts whole.
+// The list is read into memory kept between keystrokes: a short list after it counts nothing of
+// what the long one left there.
 TEST(MainDialog, LongListsTakeTypingAndCountWhole) {
   RunMainDialog([](HWND dialog, HWND edit) {
     std::u16string list;
@@ -176,6 +178,9 @@ TEST(MainDialog, LongListsTakeTypingAndCountWhole) {
     Type(dialog, edit, u"1");
     EXPECT_EQ(::GetWindowTextLengthW(edit), 900001);
     EXPECT_EQ(TotalAll(dialog), u"27:46.41");
+    win32::SetSel(edit, 0, -1);
+    Type(dialog, edit, u"2");
+    EXPECT_EQ(TotalAll(dialog), u"0:00.02");
   });
 }
 
