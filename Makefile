@@ -21,8 +21,11 @@ JOBS         ?= $(shell nproc)
 
 CMAKE_CONFIGURE = cmake -S . -G Ninja -Wno-dev
 WINDOWS_BUILD   ?= build-windows
-WINDOWS_CONFIGURE = $(CMAKE_CONFIGURE) -B $(WINDOWS_BUILD) --toolchain cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DTALLIMO_WERROR=$(WERROR)
+# FFmpeg for the Windows program is built once per version and configuration, outside the build
+# folder (see scripts/build-ffmpeg-windows); the configure step gets the folder it lands in.
+WINDOWS_CONFIGURE = ffmpeg=$$(scripts/build-ffmpeg-windows $(WINDOWS_BUILD)); \
+    $(CMAKE_CONFIGURE) -B $(WINDOWS_BUILD) --toolchain cmake/mingw-w64-x86_64.cmake \
+    -DCMAKE_BUILD_TYPE=Release -DTALLIMO_WERROR=$(WERROR) -DTALLIMO_FFMPEG_PREFIX=$$ffmpeg
 
 SHELL       := /bin/bash
 .SHELLFLAGS := -eo pipefail -c
