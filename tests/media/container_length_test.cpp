@@ -228,8 +228,9 @@ TEST_F(NotMediaTest, TextImagesDocumentsArchivesAndNoiseGiveZero) {
   WriteText(dir_ / "noise.bin", noise);
   Fixtures::Get().Make("picture.png", Picture(1) + " -frames:v 1");
   Fixtures::Get().Make("animation.gif", Picture(3.5) + " -r 10");
-  fs::copy(Fixtures::Get().folder() / "picture.png", dir_);
-  fs::copy(Fixtures::Get().folder() / "animation.gif", dir_);
+  // Named in full: MinGW's std::filesystem does not copy a file into a folder.
+  fs::copy(Fixtures::Get().folder() / "picture.png", dir_ / "picture.png");
+  fs::copy(Fixtures::Get().folder() / "animation.gif", dir_ / "animation.gif");
   const std::string tar = "tar -C '" + media_test::ToolPath(song_.parent_path()) + "' -cf '" +
                           media_test::ToolPath(dir_ / "songs.tar") + "' song.mp3";
   ASSERT_EQ(media_test::RunShell(tar), 0);
