@@ -61,7 +61,7 @@ for i in $(seq -w 2000); do ln "$wav" "$many/$i.wav"; done
 start() {
   wine "$program" &
   pid=$!
-  window=$(timeout 60 xdotool search --sync --name "^Tallimo$" | head -n 1)
+  window=$(timeout 60 xdotool search --sync --onlyvisible --name "^Tallimo$" | head -n 1)
   [ -n "$window" ] || { echo "no Tallimo window appeared" >&2; exit 1; }
 }
 
