@@ -1,94 +1,25 @@
-// Measures reading the play length of 1,000 mixed audio and video files in this process, with the
-// bytes read per file as the kernel counts them, against mediainfo reading the same files in one
-// process of its own. The files are made here with the ffmpeg tool: an MP3 whose ID3v2 tag holds a
-// cover picture of over a megabyte, FLAC, AAC in M4A, and 1080p H.264 video in MP4, 250 copies
-// each, so that every file is read from a file of its own. The README quotes the figures.
+// Measures reading the play length of 1,000 mixed audio and video files (bench/mixed_media_files.h)
+// in this process, with the bytes read per file as the kernel counts them, against mediainfo
+// reading the same files in one process of its own. The README quotes the figures.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <vector>
 
+#include "bench/mixed_media_files.h"
 #include "media/play_length.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr int kCopies = 250;
-
-struct Kind {
-  const char* name;
-  const char* arguments;
-  std::int64_t seconds;
-};
-
-const Kind kKinds[] = {
-    {"song.mp3",
-     "-f lavfi -i sine=frequency=440:duration=10.5 "
-     "-f lavfi -i 'nullsrc=size=900x900:duration=0.04,geq=lum=random(1)*255:cb=128:cr=128' "
-     "-map 0 -map 1 -frames:v 1 -c:a libmp3lame -b:a 192k -c:v png -disposition:v attached_pic",
-     10},
-    {"song.flac", "-f lavfi -i sine=frequency=440:duration=10.5", 10},
-    {"song.m4a", "-f lavfi -i sine=frequency=440:duration=10.5 -c:a aac -b:a 160k", 10},
-    {"clip.mp4",
-     "-f lavfi -i testsrc2=size=1920x1080:rate=25:duration=4.5 "
-     "-f lavfi -i sine=frequency=440:duration=4.5 "
-     "-c:v libx264 -preset ultrafast -b:v 2M -c:a aac",
-     4},
-};
-
-// The files, removed at exit; empty when ffmpeg failed to make them.
-class MixedFiles {
- public:
-  MixedFiles()
-      : dir_(fs::temp_directory_path() / ("tallimo-bench-media-" + std::to_string(::getpid()))) {
-    fs::create_directories(dir_);
-    for (const Kind& kind : kKinds) {
-      const fs::path original = dir_ / kind.name;
-      const std::string command = std::string(TALLIMO_FFMPEG_TOOL) +
-                                  " -hide_banner -loglevel error -nostdin -y " + kind.arguments +
-                                  " '" + original.string() + "'";
-      if (std::system(command.c_str()) != 0) {
-        paths_.clear();
-        return;
-      }
-      for (int i = 0; i < kCopies; ++i) {
-        const fs::path copy = dir_ / (std::to_string(i) + "-" + kind.name);
-        fs::copy_file(original, copy);
-        paths_.push_back(copy);
-        seconds_.push_back(kind.seconds);
-      }
-    }
-  }
-  ~MixedFiles() { fs::remove_all(dir_); }
-
-  const std::vector<fs::path>& paths() const { return paths_; }
-  const std::vector<std::int64_t>& seconds() const { return seconds_; }
-
- private:
-  fs::path dir_;
-  std::vector<fs::path> paths_;
-  std::vector<std::int64_t> seconds_;
-};
+using media_bench::MixedFiles;
+using media_test::BytesRead;
 
 const MixedFiles& Files() {
   static const MixedFiles files;
   return files;
-}
-
-std::int64_t BytesRead() {
-  std::ifstream io("/proc/self/io");
-  std::string key;
-  std::int64_t value = 0;
-  while (io >> key >> value) {
-    if (key == "rchar:") return value;
-  }
-  return 0;
 }
 
 void BM_GetPlaySeconds(benchmark::State& state) {

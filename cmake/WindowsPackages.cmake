@@ -11,17 +11,36 @@ configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${stage}/LICENSE.txt @ONLY NEWLINE_
 configure_file(${PROJECT_SOURCE_DIR}/res/windows/README.txt.in ${stage}/README.txt @ONLY
                NEWLINE_STYLE CRLF)
 
+# FFmpeg's licence and the notice of which FFmpeg is inside, where its source is and how to build
+# Tallimo against another: the LGPL asks for them wherever the program goes.
+set(ffmpeg_texts)
+if(TALLIMO_WITH_FFMPEG)
+  file(READ ${TALLIMO_FFMPEG_PREFIX}/COPYING.LGPLv2.1 lgpl)
+  string(REPLACE "\n" "\r\n" lgpl "${lgpl}")
+  file(WRITE ${stage}/FFmpeg-LGPL-2.1.txt "${lgpl}")
+  string(REGEX REPLACE "^[0-9]+:|-[^-]*$" "" TALLIMO_FFMPEG_UPSTREAM_VERSION
+                       ${TALLIMO_FFMPEG_VERSION})
+  file(STRINGS ${TALLIMO_FFMPEG_PREFIX}/CONFIGURATION configuration)
+  list(TRANSFORM configuration PREPEND "  ")
+  # NEWLINE_STYLE converts the template's own line ends, not those of what it substitutes.
+  list(JOIN configuration "\r\n" TALLIMO_FFMPEG_CONFIGURATION)
+  configure_file(${PROJECT_SOURCE_DIR}/res/windows/FFmpeg-NOTICE.txt.in ${stage}/FFmpeg-NOTICE.txt
+                 @ONLY NEWLINE_STYLE CRLF)
+  set(ffmpeg_texts FFmpeg-LGPL-2.1.txt FFmpeg-NOTICE.txt)
+endif()
+
 add_custom_command(OUTPUT ${stage}/tallimo.exe
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:tallimo> ${stage}/tallimo.exe
   DEPENDS tallimo
   VERBATIM)
 
-# The three files at the top of the zip, without a folder around them.
+# The files at the top of the zip, without a folder around them.
+set(zipped tallimo.exe LICENSE.txt README.txt ${ffmpeg_texts})
+list(TRANSFORM zipped PREPEND ${stage}/ OUTPUT_VARIABLE zipped_paths)
 add_custom_command(OUTPUT ${package_base}.zip
-  COMMAND ${CMAKE_COMMAND} -E tar cf ${package_base}.zip --format=zip
-          tallimo.exe LICENSE.txt README.txt
+  COMMAND ${CMAKE_COMMAND} -E tar cf ${package_base}.zip --format=zip ${zipped}
   WORKING_DIRECTORY ${stage}
-  DEPENDS ${stage}/tallimo.exe ${stage}/LICENSE.txt ${stage}/README.txt
+  DEPENDS ${zipped_paths}
   VERBATIM)
 
 # The extensions the installer registers for "Open with", from media/media_types.txt.
@@ -39,9 +58,9 @@ add_custom_command(OUTPUT ${package_base}-setup.exe
   COMMAND ${TALLIMO_MAKENSIS} -V2 -WX -INPUTCHARSET UTF8
           -DVERSION=${PROJECT_VERSION} -DHOMEPAGE=${PROJECT_HOMEPAGE_URL}
           -DCOPYRIGHT=${copyright} -DICON=${PROJECT_SOURCE_DIR}/res/icons/128.ico
-          -DSTAGE=${stage} -DTYPES=${types_nsh} -DOUTFILE=${package_base}-setup.exe ${nsi}
-  DEPENDS ${nsi} ${PROJECT_SOURCE_DIR}/res/icons/128.ico ${stage}/tallimo.exe ${stage}/LICENSE.txt
-          ${types_nsh}
+          -DSTAGE=${stage} -DTYPES=${types_nsh} -DOUTFILE=${package_base}-setup.exe
+          $<$<BOOL:${TALLIMO_WITH_FFMPEG}>:-DFFMPEG> ${nsi}
+  DEPENDS ${nsi} ${PROJECT_SOURCE_DIR}/res/icons/128.ico ${zipped_paths} ${types_nsh}
   VERBATIM)
 
 add_custom_target(package_windows DEPENDS ${package_base}.zip ${package_base}-setup.exe)

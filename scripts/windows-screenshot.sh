@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes docs/windows-dialog.png: the real tallimo.exe under Wine on a virtual X server, in the
-# tests' Wine prefix (where IPAPGothic stands in for "ＭＳ Ｐゴシック"), with a list of four
-# durations, one of them a dropped WAV file, and two lines of it selected.
+# tests' Wine prefix (where IPAPGothic stands in for "ＭＳ Ｐゴシック"), with two typed durations
+# and a drop of mixed audio and video files (WAV, MP3, FLAC, MP4, made with ffmpeg), and two lines
+# of the list selected.
 # Usage: scripts/windows-screenshot.sh BUILD-WINDOWS-FOLDER OUTPUT.png   (after make test-windows)
 set -euo pipefail
 
@@ -26,6 +27,13 @@ wav="$work/track 01.wav"
 printf 'RIFF\x00\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00\x00\x40\x1f\x00\x00\x01\x00\x08\x00data\x00\x00\x00\x00' >"$wav"
 truncate -s $((44 + 205 * 8000)) "$wav"
 
+# Sine tones of 4:12.5 and 1:35.5, and a small video of 30.5 seconds.
+tone() { echo "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=$1"; }
+ffmpeg -hide_banner -loglevel error -nostdin -y $(tone 252.5) -c:a libmp3lame "$work/interview.mp3"
+ffmpeg -hide_banner -loglevel error -nostdin -y $(tone 95.5) "$work/theme.flac"
+ffmpeg -hide_banner -loglevel error -nostdin -y -f lavfi -i testsrc=size=320x240:rate=25:duration=30.5 \
+  $(tone 30.5) -c:v libx264 -preset ultrafast -c:a aac "$work/clip.mp4"
+
 # Waits for the program's totals to become `expected`.
 expect_totals() {
   for _ in $(seq 100); do
@@ -38,18 +46,18 @@ expect_totals() {
 
 wine "$build/tallimo.exe" &
 pid=$!
-window=$(timeout 60 xdotool search --sync --name "^Tallimo$" | head -n 1)
+window=$(timeout 60 xdotool search --sync --onlyvisible --name "^Tallimo$" | head -n 1)
 xdotool windowfocus --sync "$window"
 xdotool type --delay 20 "1:05.08"
 xdotool key Return
 xdotool type --delay 20 "0:42.30"
 xdotool key Return
-wine "$remote" drop "$(winepath -w "$wav")"
-expect_totals "1:51.03 0:00.00"
-xdotool type --delay 20 "2:10.00"
-# From the start of the second line to the end of the third: 0:42.30 and the dropped line.
+wine "$remote" drop "$(winepath -w "$wav")" "$(winepath -w "$work/interview.mp3")" \
+  "$(winepath -w "$work/theme.flac")" "$(winepath -w "$work/clip.mp4")"
+expect_totals "1:57.20 0:00.00"
+# From the start of the second line to the end of the third: 0:42.30 and the dropped WAV file.
 wine "$remote" select 9 39
-expect_totals "4:01.03 0:45.55"
+expect_totals "1:57.20 0:45.55"
 import -window "$window" "$output"
 xdotool key Escape
 wait "$pid"

@@ -9,6 +9,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "wave/openable_path.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -117,21 +119,6 @@ std::int64_t SecondsFromHeader(std::span<const std::uint8_t> block, std::int64_t
 }
 
 #ifdef _WIN32
-
-namespace {
-
-// Windows opens plain paths of MAX_PATH characters or more only when the program and the machine
-// both opted in; the \\?\ form opens them everywhere. It takes the path as it stands, so it is only
-// used for absolute paths, normalised and with backslashes.
-std::wstring OpenableForm(const std::filesystem::path& path) {
-  if (path.native().size() < MAX_PATH || !path.is_absolute()) return path.native();
-  std::wstring normal = path.lexically_normal().make_preferred().native();
-  if (normal.starts_with(LR"(\\?\)")) return normal;
-  if (normal.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + normal.substr(2);
-  return LR"(\\?\)" + normal;
-}
-
-}  // namespace
 
 // Opened with every share mode, so that a recorder still writing the file, or a player holding it,
 // neither stops the measuring nor is stopped by it. The wide path reaches names outside the ANSI

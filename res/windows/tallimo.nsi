@@ -5,6 +5,8 @@
 ;   COPYRIGHT  the copyright line of LICENSE         ICON       the program's icon
 ;   STAGE      the folder holding tallimo.exe and LICENSE.txt
 ;   TYPES      a file of TALLIMO_SUPPORTED_TYPE lines, one per extension of media/media_types.txt
+;   FFMPEG     defined when tallimo.exe has FFmpeg inside: STAGE then also holds its licence
+;              FFmpeg-LGPL-2.1.txt and FFmpeg-NOTICE.txt, which are installed beside it
 ;   OUTFILE    the installer to write
 Unicode true
 ; The program is 64-bit, so the installer is too: it runs wherever the program does, a Wine
@@ -39,6 +41,7 @@ InstallDirRegKey HKCU "${UNINSTALL_KEY}" InstallLocation
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\tallimo.exe"
+!define MUI_FINISHPAGE_TEXT "$(TallimoFinished)"
 
 !insertmacro MUI_PAGE_LICENSE "${STAGE}/LICENSE.txt"
 !insertmacro MUI_PAGE_DIRECTORY
@@ -65,6 +68,10 @@ LangString TallimoRunning ${LANG_ENGLISH} \
   "Tallimo is running from $INSTDIR and cannot be replaced or removed.$\r$\n$\r$\nClose it, then choose Retry."
 LangString TallimoRunning ${LANG_JAPANESE} \
   "Tallimo が $INSTDIR から実行中のため、置き換えも削除もできません。$\r$\n$\r$\nTallimo を閉じてから [再試行] を選んでください。"
+LangString TallimoFinished ${LANG_ENGLISH} \
+  "Tallimo is installed.$\r$\n$\r$\nType durations into its list, or drop files on its window: audio and video files (MP3, FLAC, M4A, Ogg, Opus, WAV, MP4, MKV, AVI and more) add their play length, measured as Tallimo on Linux measures them."
+LangString TallimoFinished ${LANG_JAPANESE} \
+  "Tallimo をインストールしました。$\r$\n$\r$\n一覧に時間を入力するか、ファイルをウィンドウにドロップしてください。音声・動画ファイル（MP3、FLAC、M4A、Ogg、Opus、WAV、MP4、MKV、AVI など）は Linux 版と同じように測った再生時間が入ります。"
 LangString TallimoDescription ${LANG_ENGLISH} "Adds up lists of durations"
 LangString TallimoDescription ${LANG_JAPANESE} "時間の一覧を合計します"
 
@@ -105,6 +112,10 @@ Section
   SetOutPath "$INSTDIR"
   File "${STAGE}/tallimo.exe"
   File "${STAGE}/LICENSE.txt"
+!ifdef FFMPEG
+  File "${STAGE}/FFmpeg-LGPL-2.1.txt"
+  File "${STAGE}/FFmpeg-NOTICE.txt"
+!endif
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\Tallimo.lnk" "$INSTDIR\tallimo.exe" "" "$INSTDIR\tallimo.exe" 0 \
     SW_SHOWNORMAL "" "$(TallimoDescription)"
@@ -146,6 +157,8 @@ Section Uninstall
   Call un.WaitUntilClosed
   Delete "$INSTDIR\tallimo.exe"
   Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\FFmpeg-LGPL-2.1.txt"
+  Delete "$INSTDIR\FFmpeg-NOTICE.txt"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\Tallimo.lnk"

@@ -3,12 +3,12 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
+
+#include "tests/media/fixture_tools.h"
 
 namespace media_test {
 
@@ -35,17 +35,13 @@ class Fixtures {
   const fs::path& Make(const std::string& name, const std::string& arguments) {
     const auto [it, made] = files_.try_emplace(name, folder_ / name);
     if (made) {
-      const std::string command = std::string(TALLIMO_FFMPEG_TOOL) +
-                                  " -hide_banner -loglevel error -nostdin -y " + arguments + " '" +
-                                  it->second.string() + "'";
-      EXPECT_EQ(std::system(command.c_str()), 0) << command;
+      EXPECT_TRUE(RunFfmpeg(arguments, it->second)) << name << ": ffmpeg " << arguments;
     }
     return it->second;
   }
 
  private:
-  Fixtures()
-      : folder_(fs::temp_directory_path() / ("tallimo-media-" + std::to_string(::getpid()))) {
+  Fixtures() : folder_(fs::temp_directory_path() / ("tallimo-media-" + ProcessId())) {
     fs::create_directories(folder_);
   }
   ~Fixtures() { fs::remove_all(folder_); }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the Windows packages that `make package-windows` built. The zip holds the program as built
-# and its two texts with CR LF, at its top. The installer, run under Wine in a prefix of the build
+# and its texts with CR LF, at its top: the licence, the read-me, and FFmpeg's licence and notice,
+# which names the FFmpeg inside. The installer, run under Wine in a prefix of the build
 # folder's own: a silent install puts the program, the licence, the Start-menu shortcut, the
 # "Send to" shortcut, the "Open with" registration for the types of media/media_types.txt and the
 # "Apps & features" entry in place; the program starts from the shortcut and stays up, and from
@@ -52,22 +53,30 @@ has_crlf_lines() {
   [ "$lines" -gt 0 ] && [ "$lines" -eq "$crlf" ]
 }
 
+texts="FFmpeg-LGPL-2.1.txt FFmpeg-NOTICE.txt LICENSE.txt"
 unzip -q "$zip" -d "$work/zip"
-[ "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" = "LICENSE.txt README.txt tallimo.exe " ] ||
-  fail "the zip holds '$(unzip -Z1 "$zip" | tr '\n' ' ')', not LICENSE.txt, README.txt and tallimo.exe at its top"
+[ "$(unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')" = "$texts README.txt tallimo.exe " ] ||
+  fail "the zip holds '$(unzip -Z1 "$zip" | tr '\n' ' ')', not $texts README.txt tallimo.exe at its top"
 cmp -s "$work/zip/tallimo.exe" "$program" || fail "the zip's tallimo.exe is not $program"
 tr -d '\r' <"$work/zip/LICENSE.txt" | cmp -s - "$source_dir/LICENSE" ||
   fail "the zip's LICENSE.txt is not LICENSE"
 readme=$work/zip/README.txt
-for text in "$work/zip/LICENSE.txt" "$readme"; do
-  has_crlf_lines "$text" || fail "$(basename "$text") in the zip has lines without CR LF"
+for text in $texts README.txt; do
+  has_crlf_lines "$work/zip/$text" || fail "$text in the zip has lines without CR LF"
+done
+grep -q "GNU LESSER GENERAL PUBLIC LICENSE" "$work/zip/FFmpeg-LGPL-2.1.txt" ||
+  fail "FFmpeg-LGPL-2.1.txt is not the LGPL"
+ffmpeg_version=$(cache_value TALLIMO_FFMPEG_PREFIX)
+ffmpeg_version=$(cat "$ffmpeg_version/VERSION")
+for phrase in "version $ffmpeg_version" "apt-get source ffmpeg=$ffmpeg_version" TALLIMO_FFMPEG_PREFIX; do
+  grep -qF -- "$phrase" "$work/zip/FFmpeg-NOTICE.txt" || fail "FFmpeg-NOTICE.txt does not say $phrase"
 done
 [ "$(head -c 3 "$readme")" = $'\xef\xbb\xbf' ] || fail "README.txt has no UTF-8 byte order mark"
 iconv -f UTF-8 -t UTF-16 "$readme" >/dev/null 2>&1 || fail "README.txt is not UTF-8"
 for phrase in "Tallimo $version" tallimo.exe "$homepage"; do
   grep -qF -- "$phrase" "$readme" || fail "README.txt does not mention $phrase"
 done
-ok "the zip: tallimo.exe as built, LICENSE.txt and README.txt with CR LF line ends, nothing else"
+ok "the zip: tallimo.exe as built, $texts and README.txt with CR LF line ends, nothing else"
 
 # A 32-bit installer would start under this Wine, do nothing and still end with status 0.
 file -b "$setup" | grep -q '^PE32+ executable (GUI) x86-64' || fail "the installer is not a 64-bit program"
@@ -170,12 +179,14 @@ expect_title() {
 status=0
 timeout 120 wine "$setup" /S || status=$?
 [ "$status" -eq 0 ] || fail "the silent install ended with status $status"
-[ "$(ls "$install_dir" | tr '\n' ' ')" = "LICENSE.txt tallimo.exe uninstall.exe " ] ||
-  fail "$install_win holds '$(ls "$install_dir" 2>&1 | tr '\n' ' ')', not LICENSE.txt tallimo.exe uninstall.exe"
+[ "$(ls "$install_dir" | LC_ALL=C sort | tr '\n' ' ')" = "$texts tallimo.exe uninstall.exe " ] ||
+  fail "$install_win holds '$(ls "$install_dir" 2>&1 | tr '\n' ' ')', not $texts tallimo.exe uninstall.exe"
 cmp -s "$install_dir/tallimo.exe" "$program" || fail "the installed tallimo.exe is not $program"
-cmp -s "$install_dir/LICENSE.txt" "$work/zip/LICENSE.txt" || fail "the installed LICENSE.txt is not the licence"
+for text in $texts; do
+  cmp -s "$install_dir/$text" "$work/zip/$text" || fail "the installed $text is not the zip's"
+done
 [ -f "$shortcut" ] || fail "no Start-menu shortcut $shortcut"
-ok "a silent install puts tallimo.exe, LICENSE.txt and uninstall.exe into $install_win, and a shortcut"
+ok "a silent install puts tallimo.exe, $texts and uninstall.exe into $install_win, and a shortcut"
 
 entry=$(wine reg query "$key" | tr -d '\r')
 declare -A values

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the real tallimo.exe under Wine on an X server: types a list with xdotool, selects a line
 # with Shift+Home, lets another program select another stretch (EM_SETSEL), drop a WAV file with a
-# Japanese name and then 2,000 files at once, and checks the totals after each step; then presses
+# Japanese name, an MP3, an M4A and an MP4 (made with ffmpeg, measured by the program's own
+# FFmpeg), and then 2,000 files at once, and checks the totals after each step; then presses
 # Escape and expects the program to end with status 0. A second run is closed by another program
 # while a drop of 2,000 files is being measured and must end with status 0 too. A third run gets a
 # file and a folder on its command line and lists them as a drop would; an unknown option answers
@@ -27,6 +28,18 @@ trap cleanup EXIT
 wav="$work/テスト🎵.wav"
 printf 'RIFF\x00\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00\x00\x40\x1f\x00\x00\x01\x00\x08\x00data\x00\x00\x00\x00' >"$wav"
 truncate -s $((44 + 80000)) "$wav"
+
+# The same signal lengths as the media tests use, with half a second that rounding down drops.
+tone() { echo "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=$1"; }
+make_media() {
+  local name=$1
+  shift
+  ffmpeg -hide_banner -loglevel error -nostdin -y "$@" "$work/$name"
+}
+make_media song.mp3 $(tone 65.5) -c:a libmp3lame -b:a 128k
+make_media song.m4a $(tone 3.5) -c:a aac
+make_media clip.mp4 -f lavfi -i testsrc=size=160x120:rate=25:duration=7.5 $(tone 7.5) \
+  -c:v libx264 -preset ultrafast -c:a aac
 
 # Waits for what the program shows to become `expected`: posted messages and typed keys arrive
 # when the program gets to them.
@@ -79,9 +92,14 @@ wine "$remote" drop "$(winepath -w "$wav")"
 expect totals "1:47.48 0:00.00"
 expect text "$(printf '1:05.08\r\n0:42.30\r\n0:00.10[テスト🎵.wav]\r\n')"
 
+wine "$remote" drop "$(winepath -w "$work/song.mp3")" "$(winepath -w "$work/song.m4a")" \
+  "$(winepath -w "$work/clip.mp4")"
+expect totals "1:49.03 0:00.00"
+expect text "$(printf '1:05.08\r\n0:42.30\r\n0:00.10[テスト🎵.wav]\r\n0:01.05[song.mp3]\r\n0:00.03[song.m4a]\r\n0:00.07[clip.mp4]\r\n')"
+
 # Measured behind the window, the 2,000 lines land together: 20,000 seconds more.
 wine "$remote" drop-folder "$(winepath -w "$many")"
-expect totals "7:21.08 0:00.00"
+expect totals "7:22.23 0:00.00"
 kill -0 "$pid" || { echo "Tallimo ended before Escape" >&2; exit 1; }
 
 xdotool key Escape
@@ -112,4 +130,4 @@ wait "$pid" || status=$?
 pid=
 [ "$status" -eq 2 ] || { echo "an unknown option ended Tallimo with status $status, not 2" >&2; exit 1; }
 
-echo "Tallimo took typing, a keyboard selection, a selection and drops from another program, ended on Escape, and ended when closed during a drop, each with status 0, listed a file and a folder given on its command line, and answered an unknown option with status 2"
+echo "Tallimo took typing, a keyboard selection, a selection and drops of WAV, MP3, M4A and MP4 files from another program, ended on Escape, and ended when closed during a drop, each with status 0, listed a file and a folder given on its command line, and answered an unknown option with status 2"

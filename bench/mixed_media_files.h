@@ -1,0 +1,72 @@
+// The 1,000 mixed audio and video files that the media benchmarks measure, made with the ffmpeg
+// tool: an MP3 whose ID3v2 tag holds a cover picture of over a megabyte, FLAC, AAC in M4A, and
+// 1080p H.264 video in MP4, 250 copies each, so that every file is read from a file of its own.
+// The same files on Linux and under Wine, so that the figures compare.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/media/fixture_tools.h"
+
+namespace media_bench {
+
+namespace fs = std::filesystem;
+
+constexpr int kCopies = 250;
+
+struct Kind {
+  const char* name;
+  const char* arguments;
+  std::int64_t seconds;
+};
+
+inline constexpr Kind kKinds[] = {
+    {"song.mp3",
+     "-f lavfi -i sine=frequency=440:duration=10.5 "
+     "-f lavfi -i 'nullsrc=size=900x900:duration=0.04,geq=lum=random(1)*255:cb=128:cr=128' "
+     "-map 0 -map 1 -frames:v 1 -c:a libmp3lame -b:a 192k -c:v png -disposition:v attached_pic",
+     10},
+    {"song.flac", "-f lavfi -i sine=frequency=440:duration=10.5", 10},
+    {"song.m4a", "-f lavfi -i sine=frequency=440:duration=10.5 -c:a aac -b:a 160k", 10},
+    {"clip.mp4",
+     "-f lavfi -i testsrc2=size=1920x1080:rate=25:duration=4.5 "
+     "-f lavfi -i sine=frequency=440:duration=4.5 "
+     "-c:v libx264 -preset ultrafast -b:v 2M -c:a aac",
+     4},
+};
+
+// The files, removed at exit; empty when ffmpeg failed to make them.
+class MixedFiles {
+ public:
+  MixedFiles()
+      : dir_(fs::temp_directory_path() / ("tallimo-bench-media-" + media_test::ProcessId())) {
+    fs::create_directories(dir_);
+    for (const Kind& kind : kKinds) {
+      const fs::path original = dir_ / kind.name;
+      if (!media_test::RunFfmpeg(kind.arguments, original) || !fs::exists(original)) {
+        paths_.clear();
+        return;
+      }
+      for (int i = 0; i < kCopies; ++i) {
+        const fs::path copy = dir_ / (std::to_string(i) + "-" + kind.name);
+        fs::copy_file(original, copy);
+        paths_.push_back(copy);
+        seconds_.push_back(kind.seconds);
+      }
+    }
+  }
+  ~MixedFiles() { fs::remove_all(dir_); }
+
+  const std::vector<fs::path>& paths() const { return paths_; }
+  const std::vector<std::int64_t>& seconds() const { return seconds_; }
+
+ private:
+  fs::path dir_;
+  std::vector<fs::path> paths_;
+  std::vector<std::int64_t> seconds_;
+};
+
+}  // namespace media_bench
