@@ -162,7 +162,7 @@ const DialogDesign kEnglishMainDialog = {
          -1,
          {130, 44, 64, 26},
          0x50020000,
-         u"← Type one duration per line, like \"1:05.08\"",
+         u"Type one duration per line, like \"1:05.08\"",
          0},
         {"EDIT", 1000, {5, 5, 120, 80}, 0x50A110C4, u"", 0},
         {"STATIC", -1, {130, 5, 64, 8}, 0x50020000, u"Total of all lines", 0},
