@@ -54,8 +54,13 @@ run:
 	@$(MAKE) --no-print-directory build
 	@$(BUILD)/ui/tallimo
 
+# Once in each language, in locales of the build folder's own.
 screenshots: build
-	@QT_QPA_PLATFORM=offscreen $(BUILD)/ui/tallimo_screenshots docs
+	@tests/locales.sh $(BUILD)/locales
+	@for locale in ja_JP en_US; do \
+	  QT_QPA_PLATFORM=offscreen LOCPATH=$(BUILD)/locales LC_ALL=$$locale.UTF-8 LANGUAGE= \
+	    $(BUILD)/ui/tallimo_screenshots docs || exit 1; \
+	done
 
 # Builds only the drawing program: the rest of the build needs the icons it draws.
 icons: deps

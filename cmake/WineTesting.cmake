@@ -10,9 +10,13 @@ find_program(TALLIMO_WINE wine REQUIRED)
 set(TALLIMO_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
 # Without WINEDEBUG=-all, Debian's wine script also warns on every start that 32-bit Wine is
 # missing, which the 64-bit programs here do not need. Wine names files in the locale's encoding:
-# UTF-8, so that the tests' Japanese file names survive a machine set to the C locale.
-set(TALLIMO_WINE_ENV WINEPREFIX=${TALLIMO_WINE_PREFIX} WINEDEBUG=-all LC_ALL=C.UTF-8)
-set(CMAKE_CROSSCOMPILING_EMULATOR env ${TALLIMO_WINE_ENV} ${TALLIMO_WINE})
+# UTF-8, so that the tests' Japanese file names survive a machine set to the C locale. The locale
+# is each test's own (tallimo_add_gtests): the tests of the program run in a UTF-8 locale of each
+# of its languages.
+set(TALLIMO_WINE_LOCALE LC_ALL=C.UTF-8)
+set(TALLIMO_WINE_ENV WINEPREFIX=${TALLIMO_WINE_PREFIX} WINEDEBUG=-all ${TALLIMO_WINE_LOCALE})
+set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${TALLIMO_WINE_PREFIX} WINEDEBUG=-all
+                                  ${TALLIMO_WINE})
 
 add_test(NAME WinePrefix.Create
          COMMAND ${PROJECT_SOURCE_DIR}/tests/win32/wine-prefix.sh ${TALLIMO_WINE_PREFIX}

@@ -8,6 +8,7 @@ inline constexpr int kIddAboutBox = 100;
 inline constexpr int kIdsAboutBox = 101;
 inline constexpr int kIddTallimoDialog = 102;
 inline constexpr int kIddMeasuring = 103;
+inline constexpr int kIdsTimeListName = 104;
 inline constexpr int kIdrMainFrame = 128;
 inline constexpr int kIdiAbout = 131;
 

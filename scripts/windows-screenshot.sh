@@ -3,7 +3,9 @@
 # tests' Wine prefix (where IPAPGothic stands in for "ＭＳ Ｐゴシック"), with two typed durations
 # and a drop of mixed audio and video files (WAV, MP3, FLAC, MP4, made with ffmpeg), and two lines
 # of the list selected.
-# Usage: scripts/windows-screenshot.sh BUILD-WINDOWS-FOLDER OUTPUT.png   (after make test-windows)
+# The program speaks the language of LOCALE (default en_US), built into the build folder's locales.
+# Usage: scripts/windows-screenshot.sh BUILD-WINDOWS-FOLDER OUTPUT.png [LOCALE]
+#        (after make test-windows)
 set -euo pipefail
 
 if [ -z "${DISPLAY:-}" ]; then
@@ -12,7 +14,11 @@ fi
 
 build=$(realpath "$1")
 output=$2
-export WINEPREFIX=$build/wine-prefix WINEDEBUG=-all LC_ALL=C.UTF-8
+locale=${3:-en_US}
+"$(dirname "$0")/../tests/locales.sh" "$build/locales"
+export WINEPREFIX=$build/wine-prefix WINEDEBUG=-all LOCPATH=$build/locales
+export LC_ALL=$locale.UTF-8
+unset LANGUAGE
 remote=$build/tests/win32/tallimo_remote.exe
 work=$(mktemp -d)
 pid=

@@ -4,11 +4,13 @@
 
 #include <QDialog>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <optional>
 
 #include "ui/window_styles.h"
 
@@ -20,6 +22,9 @@ constexpr char kBaseUnitAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnop
 
 // The size Windows gives an icon control (SM_CXICON by SM_CYICON), whatever its template says.
 constexpr int kIconSize = 32;
+
+// The face that stands for the system's dialog font on Windows, which the desktop's font is here.
+constexpr char kShellDialogFace[] = "MS Shell Dlg";
 
 // How much a static's letters may be drawn closer together so that its text fits its rectangle.
 // The stand-in fonts set Latin letters and digits wider than the face the templates were laid out
@@ -63,14 +68,61 @@ QString ShownText(const QString& text) {
   return shown;
 }
 
-void FitTextToWidth(QLabel& label, const QString& shownText, int width) {
+// A static as tall as two lines or more wraps its text at spaces, as Windows wraps every static;
+// in a one-line static, that would hide the rest of a text too wide instead of tightening it.
+bool WrapsText(const QLabel& label, const QRect& geometry) {
+  return geometry.height() >= 2 * QFontMetrics(label.font()).lineSpacing();
+}
+
+bool TextFits(const QFont& font, const QString& shownText, const QRect& geometry, bool wraps) {
+  const QFontMetrics metrics(font);
+  if (!wraps) return metrics.horizontalAdvance(shownText) <= geometry.width();
+  const QRect needed = metrics.boundingRect(QRect(0, 0, geometry.width(), 0xFFFF),
+                                            Qt::AlignLeft | Qt::TextWordWrap, shownText);
+  return needed.width() <= geometry.width() && needed.height() <= geometry.height();
+}
+
+void FitText(QLabel& label, const QString& shownText, const QRect& geometry) {
+  const bool wraps = WrapsText(label, geometry);
+  label.setWordWrap(wraps);
   QFont font = label.font();
   int steps = 0;
-  while (QFontMetrics(font).horizontalAdvance(shownText) > width && steps < kMaxTighteningSteps) {
+  while (!TextFits(font, shownText, geometry, wraps) && steps < kMaxTighteningSteps) {
     ++steps;
     font.setLetterSpacing(QFont::AbsoluteSpacing, -kTighteningStep * steps);
   }
   if (steps > 0) label.setFont(font);
+}
+
+bool IsTextStatic(const ControlTemplate& control) {
+  return IsClass(control, "STATIC") && !IsIcon(control);
+}
+
+// The label of a control that shows no name of its own: the nearest text static without an id
+// just left of it on its row, or just above it in its column. Windows' screen readers go by
+// template order instead, which the English templates follow; the Japanese ones do not.
+std::optional<std::size_t> LabelIndex(const DialogTemplate& dialogTemplate, std::size_t index) {
+  const QRect control = dialogTemplate.controls[index].rect;
+  std::optional<std::size_t> best;
+  int bestDistance = 0;
+  for (std::size_t i = 0; i < dialogTemplate.controls.size(); ++i) {
+    const ControlTemplate& label = dialogTemplate.controls[i];
+    if (i == index || label.id != -1 || !IsTextStatic(label) || label.text.isEmpty()) continue;
+    const QRect r = label.rect;
+    const bool sameRow = r.top() <= control.bottom() && control.top() <= r.bottom();
+    const bool sameColumn = r.left() <= control.right() && control.left() <= r.right();
+    int distance = -1;
+    if (sameRow && r.right() < control.left()) {
+      distance = control.left() - r.right();
+    } else if (sameColumn && r.bottom() < control.top()) {
+      distance = control.top() - r.bottom();
+    }
+    if (distance >= 0 && (!best || distance < bestDistance)) {
+      best = i;
+      bestDistance = distance;
+    }
+  }
+  return best;
 }
 
 [[noreturn]] void Unsupported(const DialogTemplate& dialog, const ControlTemplate& control) {
@@ -159,6 +211,27 @@ Qt::WindowFlags FrameFlags(std::uint32_t style) {
   return flags;
 }
 
+// Edits, progress bars and the statics that the code fills in are named for screen readers by their
+// labels, which also become their buddies: Qt reports that as the labels' relation to them.
+void NameByLabels(const DialogTemplate& dialogTemplate, const BuiltDialog& built) {
+  const std::vector<ControlTemplate>& controls = dialogTemplate.controls;
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    const bool named = IsClass(controls[i], "EDIT") || IsClass(controls[i], "msctls_progress32") ||
+                       (IsTextStatic(controls[i]) && controls[i].id != -1);
+    if (!named) continue;
+    const std::optional<std::size_t> label = LabelIndex(dialogTemplate, i);
+    if (!label) continue;
+    const ControlTemplate& labelControl = controls[*label];
+    const bool prefixes = ProcessesPrefixes(labelControl);
+    built.controls[i].widget->setAccessibleName(prefixes ? ShownText(labelControl.text)
+                                                         : labelControl.text);
+    // A buddy would have QLabel take an "&" as a prefix, which a static with SS_NOPREFIX draws.
+    if (prefixes || !labelControl.text.contains(u'&')) {
+      static_cast<QLabel*>(built.controls[*label].widget)->setBuddy(built.controls[i].widget);
+    }
+  }
+}
+
 // Windows gives the mnemonic of a static to the next tab stop after it, coming round to the first
 // at the end of the template; QLabel gives its own to its buddy and draws the text as that static
 // would. A dialog without tab stops makes the label its own buddy, which takes no focus.
@@ -200,6 +273,9 @@ QRect DialogUnitsToPixels(const QRect& dialogUnits, BaseUnits units) {
 }
 
 QFont DialogFont(const QString& face, int points) {
+  if (face.compare(QLatin1String(kShellDialogFace), Qt::CaseInsensitive) == 0) {
+    return QGuiApplication::font();
+  }
   InstallFontSubstitutes(face);
   QFont font(face, points);
   font.setStyleHint(QFont::SansSerif);
@@ -230,9 +306,9 @@ BuiltDialog BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate) {
     QRect geometry = DialogUnitsToPixels(control.rect, built.units);
     if (IsIcon(control)) geometry.setSize(QSize(kIconSize, kIconSize));
     widget->setGeometry(geometry);
-    if (IsClass(control, "STATIC") && !IsIcon(control)) {
+    if (IsTextStatic(control)) {
       const QString shown = ProcessesPrefixes(control) ? ShownText(control.text) : control.text;
-      FitTextToWidth(*static_cast<QLabel*>(widget), shown, geometry.width());
+      FitText(*static_cast<QLabel*>(widget), shown, geometry);
     }
     if (Has(control, kWsTabStop)) {
       widget->setFocusPolicy(Qt::StrongFocus);
@@ -248,6 +324,7 @@ BuiltDialog BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate) {
     }
     built.controls.push_back(BuiltControl{control.id, widget});
   }
+  NameByLabels(dialogTemplate, built);
   SetMnemonicBuddies(dialogTemplate, built);
   return built;
 }

@@ -30,6 +30,7 @@ QRect DialogUnitsToPixels(const QRect& dialogUnits, BaseUnits units);
 
 // The template's face at its point size. Where that face is not installed (everywhere but on
 // Japanese Windows), a metric-compatible or at least a Japanese sans-serif face stands in for it.
+// "MS Shell Dlg", Windows' name for its ordinary dialog font, gives the desktop's font.
 QFont DialogFont(const QString& face, int points);
 
 struct BuiltControl {
@@ -45,7 +46,9 @@ struct BuiltDialog {
 };
 
 // Sets the dialog's caption, font and fixed client size, creates one child widget per control in
-// template order (which is also the tab order) and gives the focus to the first tab stop.
+// template order (which is also the tab order) and gives the focus to the first tab stop. Edits,
+// progress bars and statics with an id get the text of the label beside or above them as their
+// accessible name.
 BuiltDialog BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate);
 
 }  // namespace ui

@@ -97,6 +97,7 @@ class ScriptReader {
   bool utf8_ = false;  // set by #pragma code_page(65001)
   Token token_;
   QString error_;
+  std::uint16_t language_ = kLangEnglishUs;
   ResourceScript script_;
 };
 
@@ -300,9 +301,14 @@ bool ScriptReader::Rect(QRect* rect) {
 
 bool ScriptReader::Resource() {
   if (IsWord("LANGUAGE")) {
-    qint64 language = 0;
-    return Advance() && Number(0, 0x3FF, "a primary language", &language) &&
-           Expect(Token::Kind::kComma, "\",\"") && Number(0, 0x3F, "a sublanguage", &language);
+    qint64 primary = 0;
+    qint64 sublanguage = 0;
+    if (!Advance() || !Number(0, 0x3FF, "a primary language", &primary) ||
+        !Expect(Token::Kind::kComma, "\",\"") || !Number(0, 0x3F, "a sublanguage", &sublanguage)) {
+      return false;
+    }
+    language_ = std::uint16_t(sublanguage << 10 | primary);
+    return true;
   }
   if (IsWord("STRINGTABLE")) return StringTable();
 
@@ -344,8 +350,8 @@ bool ScriptReader::Dialog(int id, bool extended) {
   }
   if (seen.contains("CAPTION")) dialog.style |= kWsCaption;
   if (seen.contains("FONT")) dialog.style |= kDsSetFont;
-  if (!script_.dialogs.emplace(id, std::move(dialog)).second) {
-    return Fail(QStringLiteral("dialog %1 is defined twice").arg(id), line);
+  if (!script_.languages[language_].dialogs.emplace(id, std::move(dialog)).second) {
+    return Fail(QStringLiteral("dialog %1 is defined twice in one language").arg(id), line);
   }
   return Advance();
 }
@@ -427,8 +433,8 @@ bool ScriptReader::StringTable() {
     if (token_.kind == Token::Kind::kComma && !Advance()) return false;
     const int line = token_.line;
     if (!String("a string", &text)) return false;
-    if (!script_.strings.emplace(int(id), std::move(text)).second) {
-      return Fail(QStringLiteral("string %1 is defined twice").arg(id), line);
+    if (!script_.languages[language_].strings.emplace(int(id), std::move(text)).second) {
+      return Fail(QStringLiteral("string %1 is defined twice in one language").arg(id), line);
     }
   }
   return Advance();

@@ -41,15 +41,27 @@ struct DialogTemplate {
   std::vector<ControlTemplate> controls;  // template order, which is also the tab order
 };
 
-struct ResourceScript {
+// Windows language ids (MAKELANGID): the primary language in the low ten bits, the sublanguage
+// above them.
+inline constexpr std::uint16_t kLangEnglishUs = 0x0409;
+inline constexpr std::uint16_t kLangJapanese = 0x0411;
+
+// The dialogs and strings of one language.
+struct LanguageResources {
   std::map<int, DialogTemplate> dialogs;
   std::map<int, QString> strings;
 };
 
+struct ResourceScript {
+  // By the language of the LANGUAGE statement before them; English (United States) before any.
+  std::map<std::uint16_t, LanguageResources> languages;
+};
+
 // Reads the statements that res/tallimo.rc uses, with the defaults windres applies (a dialog's
 // style gains WS_CAPTION with a caption and DS_SETFONT with a font, a control's gains WS_CHILD and
-// WS_VISIBLE). Icons, the version block and resources taken from files are skipped. Anything else
-// gives no script and an error "line N: ..." instead of a guess at what the compiler would make.
+// WS_VISIBLE, the language is English (United States) until a LANGUAGE statement). Icons, the
+// version block and resources taken from files are skipped. Anything else gives no script and an
+// error "line N: ..." instead of a guess at what the compiler would make.
 std::optional<ResourceScript> ParseResourceScript(QByteArrayView text, QString* error);
 
 }  // namespace ui

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QPixmap>
 #include <QtGlobal>
 #include <utility>
@@ -36,17 +37,41 @@ const ResourceScript& Script() {
   return script;
 }
 
-}  // namespace
-
-DialogTemplate LoadDialogTemplate(int id) {
-  const auto found = Script().dialogs.find(id);
-  if (found == Script().dialogs.end()) qFatal("Tallimo: dialog template %d is missing", id);
+const LanguageResources& Resources(std::uint16_t language) {
+  const auto found = Script().languages.find(language);
+  if (found == Script().languages.end()) {
+    qFatal("Tallimo: no resources in language 0x%04X", unsigned(language));
+  }
   return found->second;
 }
 
-QString LoadString(int id) {
-  const auto found = Script().strings.find(id);
-  return found == Script().strings.end() ? QString() : found->second;
+}  // namespace
+
+std::uint16_t ChooseResourceLanguage(const QStringList& uiLanguages) {
+  for (const QString& name : uiLanguages) {
+    const QLocale::Language language = QLocale(name).language();
+    if (language == QLocale::Japanese) return kLangJapanese;
+    if (language == QLocale::English) return kLangEnglishUs;
+  }
+  return kLangEnglishUs;
+}
+
+std::uint16_t InterfaceLanguage() {
+  static const std::uint16_t language = ChooseResourceLanguage(QLocale::system().uiLanguages());
+  return language;
+}
+
+DialogTemplate LoadDialogTemplate(int id, std::uint16_t language) {
+  const LanguageResources& resources = Resources(language);
+  const auto found = resources.dialogs.find(id);
+  if (found == resources.dialogs.end()) qFatal("Tallimo: dialog template %d is missing", id);
+  return found->second;
+}
+
+QString LoadString(int id, std::uint16_t language) {
+  const LanguageResources& resources = Resources(language);
+  const auto found = resources.strings.find(id);
+  return found == resources.strings.end() ? QString() : found->second;
 }
 
 QIcon LoadIconGroup(int id) {

@@ -1,7 +1,8 @@
 // Renders the main dialog, holding typed lines and a drop of mixed files with part of the list
 // selected, the main dialog after a folder was dropped on it, the about box, and the progress
 // dialog of a large drop in the middle of its measuring to PNG files, without a display:
-// tallimo_screenshots OUTPUT-FOLDER (make screenshots).
+// tallimo_screenshots OUTPUT-FOLDER (make screenshots). The dialogs show in the language of the
+// locale, and the English pictures' names end in "-en".
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -26,6 +27,7 @@
 
 #include "ui/about_dlg.h"
 #include "ui/measuring_dlg.h"
+#include "ui/resources.h"
 #include "ui/tallimo_app.h"
 #include "ui/tallimo_dlg.h"
 
@@ -114,6 +116,12 @@ bool WaitFor(const std::function<bool()>& done) {
   return true;
 }
 
+QString PictureName(const QString& folder, const char* name) {
+  const bool english = ui::InterfaceLanguage() != ui::kLangJapanese;
+  return QStringLiteral("%1/%2%3.png")
+      .arg(folder, QLatin1String(name), english ? QStringLiteral("-en") : QString());
+}
+
 bool Save(QWidget& widget, const QString& path) {
   if (!widget.grab().save(path, "PNG")) {
     std::fprintf(stderr, "tallimo_screenshots: cannot write %s\n", qPrintable(path));
@@ -141,12 +149,12 @@ bool SaveMainDialogAndAboutBox(const QString& folder) {
   cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
   edit->setTextCursor(cursor);
   QApplication::processEvents();
-  if (!Save(dialog, folder + QStringLiteral("/main-dialog.png"))) return false;
+  if (!Save(dialog, PictureName(folder, "main-dialog"))) return false;
 
   dialog.findChild<QPushButton*>(QStringLiteral("aboutButton"))->click();
   QApplication::processEvents();
   auto* about = dialog.findChild<CAboutDlg*>();
-  return about && Save(*about, folder + QStringLiteral("/about-box.png"));
+  return about && Save(*about, PictureName(folder, "about-box"));
 }
 
 bool SaveFolderDrop(const QString& folder) {
@@ -180,7 +188,7 @@ bool SaveMeasuringDialog(const QString& folder) {
     return measuring && measuring->isVisible() &&
            measuring->findChild<QLabel*>(QStringLiteral("measuringCount"))->text() == count;
   });
-  const bool saved = shown && Save(*measuring, folder + QStringLiteral("/measuring.png"));
+  const bool saved = shown && Save(*measuring, PictureName(folder, "measuring"));
   // Cancel first, so that the worker stops after the file the gate holds.
   dialog.reject();
   gate->Open();

@@ -77,6 +77,9 @@ void CTallimoDlg::OnInitDialog() {
   addAction(help);
 
   setWindowIcon(m_hIcon);
+  // No label of the template stands beside the list to name it for screen readers.
+  m_timeEdit->setAccessibleName(ui::LoadString(res::kIdsTimeListName));
+  for (QLabel* total : {m_totalAll, m_totalSel}) ShowTotal(*total, total->text());
 
   m_progressDelay->setSingleShot(true);
   m_progressDelay->setInterval(kProgressDelay);
@@ -254,6 +257,13 @@ void CTallimoDlg::RecalcTotals() {
   const timecalc::ListBytesBuffer::View bytes = m_listBytes.Convert(
       ui::Utf16View(text), timecalc::LineBreak::kLf, m_calcSelStart, m_calcSelEnd);
   const timecalc::Totals totals = timecalc::ComputeTotals(bytes.bytes, bytes.start, bytes.end);
-  m_totalAll->setText(QString::fromStdString(timecalc::FormatSeconds(totals.all)));
-  m_totalSel->setText(QString::fromStdString(timecalc::FormatSeconds(totals.selection)));
+  ShowTotal(*m_totalAll, QString::fromStdString(timecalc::FormatSeconds(totals.all)));
+  ShowTotal(*m_totalSel, QString::fromStdString(timecalc::FormatSeconds(totals.selection)));
+}
+
+// A screen reader names a total by its label and reads the total itself as its description,
+// which Qt announces as it changes: a label offers no other place for a value.
+void CTallimoDlg::ShowTotal(QLabel& total, const QString& text) {
+  total.setText(text);
+  total.setAccessibleDescription(text);
 }

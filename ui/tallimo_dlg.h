@@ -70,6 +70,7 @@ class CTallimoDlg : public QDialog {
   void OnSelectionChanged();
   void OnAboutButton();
   void RecalcTotals();
+  static void ShowTotal(QLabel& total, const QString& text);
 
   void OnMeasuringNews();
   void OnProgressDelay();

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "win32/window_ops.h"
+
 namespace win32 {
 namespace {
 
@@ -87,17 +89,22 @@ CDialog::~CDialog() {
 }
 
 INT_PTR CDialog::DoModal() {
+  const auto* dialogTemplate =
+      static_cast<const DLGTEMPLATE*>(LoadResourceData(RT_DIALOG, m_templateId));
+  if (dialogTemplate == nullptr) return -1;
   const INT_PTR result =
-      ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), m_parent,
-                        &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+      ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), dialogTemplate, m_parent,
+                                &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
   m_hWnd = nullptr;
   return result;
 }
 
 bool CDialog::Create() {
-  HWND window =
-      ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), m_parent,
-                           &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+  const auto* dialogTemplate =
+      static_cast<const DLGTEMPLATE*>(LoadResourceData(RT_DIALOG, m_templateId));
+  if (dialogTemplate == nullptr) return false;
+  HWND window = ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), dialogTemplate, m_parent,
+                                             &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
   if (window == nullptr) return false;
   AddModeless(window);
   return true;

@@ -1,8 +1,9 @@
-// A dialog from a resource template on plain Win32: DialogBoxParamW runs it modally, or
-// CreateDialogParamW makes it a modeless window; the object rides in the window's DWLP_USER slot,
-// and every message reaches a virtual handler. Derived dialogs route the messages they handle in
-// OnMessage, one switch in the order of their message map. Statics whose text the dialog's font
-// does not fit get a narrower font as the dialog starts (fit_text.h).
+// A dialog from a resource template in the program's language (window_ops.h):
+// DialogBoxIndirectParamW runs it modally, or CreateDialogIndirectParamW makes it a modeless
+// window; the object rides in the window's DWLP_USER slot, and every message reaches a virtual
+// handler. Derived dialogs route the messages they handle in OnMessage, one switch in the order of
+// their message map. Statics whose text the dialog's font does not fit get a narrower font as the
+// dialog starts (fit_text.h).
 #pragma once
 
 #include <windows.h>

@@ -1,10 +1,12 @@
 // Narrowing a static's font until its text fits. Windows narrows a font by its average character
 // width (LOGFONT lfWidth), in whole pixels, so the steps are coarse: about a sixth of the width at
-// 9 points. The text is measured as the static draws it, with DrawTextW.
+// 9 points. The text is measured as the static draws it, with DrawTextW, wrapped where the static
+// wraps it: a wrapped word on a line the static has no room for is as lost as a cut-off one.
 #include "win32/fit_text.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
-#include <string_view>
 #include <utility>
 
 #include "win32/window_ops.h"
@@ -12,35 +14,64 @@
 namespace win32 {
 namespace {
 
-// The narrowest font a static may get, as a fraction of its average character width: narrower
-// letters would be harder to read than a cut-off one is to guess.
-constexpr int kLeastWidthNumerator = 4;
+// How far a font may be narrowed, as a fraction of its average character width, before it is made
+// smaller too: narrower letters would be harder to read than smaller ones.
+constexpr int kLeastWidthNumerator = 3;
 constexpr int kLeastWidthDenominator = 5;
+// How far it may then be made smaller, as a fraction of its height: below that a cut-off text is
+// easier to guess than a whole one is to read.
+constexpr int kLeastHeightNumerator = 1;
+constexpr int kLeastHeightDenominator = 2;
 
-bool IsTextStatic(HWND window) {
-  wchar_t className[16] = {};
-  ::GetClassNameW(window, className, 16);
-  if (::_wcsicmp(className, L"Static") != 0) return false;
-  switch (::GetWindowLongW(window, GWL_STYLE) & SS_TYPEMASK) {
+int CeilDiv(int number, int numerator, int denominator) {
+  return (number * numerator + denominator - 1) / denominator;
+}
+
+// Statics of these kinds wrap their text at spaces; SS_LEFTNOWORDWRAP and SS_SIMPLE keep one line.
+bool Wraps(DWORD style) {
+  switch (style & SS_TYPEMASK) {
     case SS_LEFT:
     case SS_CENTER:
     case SS_RIGHT:
-    case SS_SIMPLE:
-    case SS_LEFTNOWORDWRAP:
       return true;
     default:
       return false;
   }
 }
 
-// The width of the text's widest line in `font`, "&" prefixes taken as the static takes them.
-int TextWidth(HDC dc, HFONT font, std::u16string_view text, bool noPrefix) {
+bool IsTextStatic(HWND window) {
+  wchar_t className[16] = {};
+  ::GetClassNameW(window, className, 16);
+  if (::_wcsicmp(className, L"Static") != 0) return false;
+  const DWORD style = static_cast<DWORD>(::GetWindowLongW(window, GWL_STYLE));
+  const DWORD type = style & SS_TYPEMASK;
+  return Wraps(style) || type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP;
+}
+
+struct StaticText {
+  std::u16string text;
+  UINT format = 0;  // DrawTextW flags: as the static draws it
+  RECT client{};
+};
+
+// Whether the whole text shows in `font`: its widest line (a word too long to wrap included)
+// within the width, and its lines, each as tall as the font, within the height.
+bool Fits(HDC dc, HFONT font, const StaticText& shown) {
   const HGDIOBJ previous = ::SelectObject(dc, font);
-  RECT extent{};
-  ::DrawTextW(dc, Wide(text), static_cast<int>(text.size()), &extent,
-              DT_CALCRECT | DT_EXPANDTABS | (noPrefix ? DT_NOPREFIX : 0));
+  RECT extent{0, 0, shown.client.right, 0};
+  ::DrawTextW(dc, Wide(shown.text), static_cast<int>(shown.text.size()), &extent,
+              shown.format | DT_CALCRECT);
   ::SelectObject(dc, previous);
-  return extent.right - extent.left;
+  return extent.right <= shown.client.right && extent.bottom <= shown.client.bottom;
+}
+
+// Whether one line of `font` is taller than `height`: no narrowing of it can fit then.
+bool TallerThan(HDC dc, HFONT font, LONG height) {
+  const HGDIOBJ previous = ::SelectObject(dc, font);
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(dc, &metrics);
+  ::SelectObject(dc, previous);
+  return metrics.tmHeight > height;
 }
 
 int AverageCharWidth(HDC dc, HFONT font) {
@@ -51,28 +82,48 @@ int AverageCharWidth(HDC dc, HFONT font) {
   return metrics.tmAveCharWidth;
 }
 
-// The narrowed font for a static that needs one, or null.
+// The narrowed font for a static that needs one, or null: narrower first, then a pixel smaller
+// and narrower again, and so on, the first that fits; the last tried when none does. A face
+// whose lines are taller than the static's gets smaller at once, as narrowing does not help it.
 UniqueFont FitStatic(HWND control) {
-  const std::u16string text = GetText(control);
+  StaticText shown;
+  shown.text = GetText(control);
   const auto font = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
-  if (text.empty() || font == nullptr) return nullptr;
-  const bool noPrefix = (::GetWindowLongW(control, GWL_STYLE) & SS_NOPREFIX) != 0;
-  RECT client;
-  ::GetClientRect(control, &client);
-  const int room = client.right - client.left;
+  if (shown.text.empty() || font == nullptr) return nullptr;
+  const DWORD style = static_cast<DWORD>(::GetWindowLongW(control, GWL_STYLE));
+  shown.format = DT_EXPANDTABS | (Wraps(style) ? DT_WORDBREAK : DT_SINGLELINE) |
+                 ((style & SS_NOPREFIX) != 0 ? DT_NOPREFIX : 0);
+  ::GetClientRect(control, &shown.client);
 
   HDC dc = ::GetDC(control);
   UniqueFont fitted;
-  if (TextWidth(dc, font, text, noPrefix) > room) {
+  if (!Fits(dc, font, shown)) {
     LOGFONTW narrowed{};
     ::GetObjectW(font, sizeof(narrowed), &narrowed);
     const int natural = AverageCharWidth(dc, font);
-    const int least =
-        (natural * kLeastWidthNumerator + kLeastWidthDenominator - 1) / kLeastWidthDenominator;
-    for (int width = natural - 1; width >= least; --width) {
+    const int height = std::abs(narrowed.lfHeight);
+    const int sign = narrowed.lfHeight < 0 ? -1 : 1;
+    const auto tryFont = [&](int width, int lineHeight) {
       narrowed.lfWidth = width;
+      narrowed.lfHeight = sign * lineHeight;
       fitted.reset(::CreateFontIndirectW(&narrowed));
-      if (!fitted || TextWidth(dc, fitted.get(), text, noPrefix) <= room) break;
+      return fitted == nullptr || Fits(dc, fitted.get(), shown);
+    };
+    const int leastHeight =
+        std::max(1, CeilDiv(height, kLeastHeightNumerator, kLeastHeightDenominator));
+    bool done = false;
+    for (int lineHeight = height; !done && lineHeight >= leastHeight; --lineHeight) {
+      const int scaled = std::max(1, natural * lineHeight / std::max(1, height));
+      // At the full height, the font's own width is the one that did not fit; a smaller font
+      // first keeps its own proportions (width 0).
+      if (lineHeight < height) done = tryFont(0, lineHeight);
+      if (!done && !TallerThan(dc, fitted ? fitted.get() : font, shown.client.bottom)) {
+        for (int width = scaled - 1;
+             !done && width >= CeilDiv(scaled, kLeastWidthNumerator, kLeastWidthDenominator);
+             --width) {
+          done = tryFont(width, lineHeight);
+        }
+      }
     }
   }
   ::ReleaseDC(control, dc);

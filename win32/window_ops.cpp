@@ -47,14 +47,28 @@ void AppendSystemMenuEntry(HWND window, UINT command, std::u16string_view text) 
   ::AppendMenuW(menu, MF_STRING, command, Wide(std::u16string(text)));
 }
 
+LANGID ResourceLanguage() {
+  static const LANGID language = PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_JAPANESE
+                                     ? MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)
+                                     : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+  return language;
+}
+
+const void* LoadResourceData(const wchar_t* type, int id) {
+  const HMODULE module = ::GetModuleHandleW(nullptr);
+  HRSRC found = ::FindResourceExW(module, type, MAKEINTRESOURCEW(id), ResourceLanguage());
+  if (found == nullptr) return nullptr;
+  HGLOBAL loaded = ::LoadResource(module, found);
+  return loaded == nullptr ? nullptr : ::LockResource(loaded);
+}
+
 std::u16string LoadStringText(UINT id) {
-  // With no buffer size, LoadStringW hands out a pointer into the resource itself, so strings of
-  // any length come out whole.
-  const wchar_t* text = nullptr;
-  const int length =
-      ::LoadStringW(::GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
-  if (length <= 0 || text == nullptr) return {};
-  return std::u16string(Utf16({text, static_cast<std::size_t>(length)}));
+  // A string table resource holds sixteen strings, each a length and that many UTF-16 units.
+  const auto* entry =
+      static_cast<const char16_t*>(LoadResourceData(RT_STRING, static_cast<int>(id / 16 + 1)));
+  if (entry == nullptr) return {};
+  for (UINT i = 0; i < id % 16; ++i) entry += 1 + *entry;
+  return std::u16string(entry + 1, *entry);
 }
 
 HICON LoadIconGroup(int id, int width, int height) {

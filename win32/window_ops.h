@@ -45,7 +45,16 @@ void ReplaceSel(HWND edit, std::u16string_view text);
 // An entry at the end of the window's system menu, after a separator.
 void AppendSystemMenuEntry(HWND window, UINT command, std::u16string_view text);
 
-// A string of the program's string table; empty when there is none.
+// The language of the resources the program shows: Japanese where the user's interface language
+// is Japanese, English (United States) everywhere else. Chosen here rather than left to the
+// resource loader, whose fallback for a language the program lacks differs between Windows
+// versions and Wine.
+LANGID ResourceLanguage();
+
+// A resource of the program in ResourceLanguage(), or null.
+const void* LoadResourceData(const wchar_t* type, int id);
+
+// A string of the program's string table in ResourceLanguage(); empty when there is none.
 std::u16string LoadStringText(UINT id);
 
 // The image of an icon group that suits the given size best; shared, so never destroyed.

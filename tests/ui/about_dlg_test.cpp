@@ -31,9 +31,9 @@ class AboutBoxTest : public MainDialogTest {
     ASSERT_TRUE(homePage_ && ok_);
   }
 
-  bool ShowsLabel(const char* text) const {
+  bool ShowsLabel(const QString& text) const {
     for (const QLabel* label : about_->findChildren<QLabel*>()) {
-      if (label->text() == QString::fromUtf8(text)) return true;
+      if (label->text() == text) return true;
     }
     return false;
   }
@@ -44,10 +44,12 @@ class AboutBoxTest : public MainDialogTest {
 };
 
 TEST_F(AboutBoxTest, ShowsNameVersionAndHomePage) {
-  EXPECT_EQ(about_->windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報 Tallimo"));
-  EXPECT_TRUE(ShowsLabel("Tallimo Version 1.06"));
-  EXPECT_TRUE(ShowsLabel("HomePage to:"));
+  EXPECT_EQ(about_->windowTitle(), Text("ﾊﾞｰｼﾞｮﾝ情報 Tallimo", "About Tallimo"));
+  EXPECT_TRUE(ShowsLabel(QStringLiteral("Tallimo Version 1.06")));
+  EXPECT_TRUE(ShowsLabel(Text("HomePage to:", "Home page:")));
   EXPECT_EQ(homePage_->text(), QString::fromLatin1(kTallimoHomePage));
+  // Named for screen readers by the label beside it.
+  EXPECT_EQ(homePage_->accessibleName(), Text("HomePage to:", "Home page:"));
   EXPECT_TRUE(about_->isModal());
 }
 

@@ -62,10 +62,14 @@ std::array<int, 4> Rect(const resfile::DialogItem& item) {
   return {item.x, item.y, item.cx, item.cy};
 }
 
-std::map<int, std::u16string> Strings(const std::vector<resfile::Resource>& resources) {
+std::map<int, std::u16string> Strings(const std::vector<resfile::Resource>& resources,
+                                      std::uint16_t language) {
   std::map<int, std::u16string> strings;
   for (const resfile::Resource& resource : resources) {
-    if (resource.type.ordinal != resfile::kRtString || !resource.name.ordinal) continue;
+    if (resource.type.ordinal != resfile::kRtString || !resource.name.ordinal ||
+        resource.language != language) {
+      continue;
+    }
     const auto block = resfile::ParseStringBlock(resource.data);
     EXPECT_TRUE(block) << "string block " << *resource.name.ordinal;
     if (!block) continue;

@@ -29,8 +29,9 @@ std::string ClassName(const resfile::NameOrOrdinal& windowClass);
 
 std::array<int, 4> Rect(const resfile::DialogItem& item);
 
-// Every string of every string table resource, by number.
-std::map<int, std::u16string> Strings(const std::vector<resfile::Resource>& resources);
+// Every string of the string table resources of one language, by number.
+std::map<int, std::u16string> Strings(const std::vector<resfile::Resource>& resources,
+                                      std::uint16_t language);
 
 // Records a failure for every field in which the template read by the Qt shell differs from the
 // compiled one, in the dialog and in each control, in template order.

@@ -15,7 +15,15 @@
 #include "media/measuring_queue.h"
 #include "media/play_length.h"
 #include "ui/about_dlg.h"
+#include "ui/resources.h"
 #include "ui/tallimo_dlg.h"
+
+// The tests run once in each language: the texts they expect follow the program's choice, which
+// ResourcesTest.InterfaceLanguageFollowsTheLocale holds against the locale the run was given.
+inline bool InJapanese() { return ui::InterfaceLanguage() == ui::kLangJapanese; }
+inline QString Text(const char* japanese, const char* english) {
+  return QString::fromUtf8(InJapanese() ? japanese : english);
+}
 
 // A guard against a hang when waiting for the dialog's worker thread; no test depends on how long
 // anything takes.

@@ -157,9 +157,13 @@ std::optional<std::vector<Resource>> ReadResources(std::span<const std::uint8_t>
   return resources;
 }
 
-const Resource* Find(const std::vector<Resource>& resources, std::uint16_t type, std::uint16_t id) {
+const Resource* Find(const std::vector<Resource>& resources, std::uint16_t type, std::uint16_t id,
+                     std::optional<std::uint16_t> language) {
   for (const Resource& resource : resources) {
-    if (resource.type.ordinal == type && resource.name.ordinal == id) return &resource;
+    if (resource.type.ordinal == type && resource.name.ordinal == id &&
+        (!language || resource.language == *language)) {
+      return &resource;
+    }
   }
   return nullptr;
 }

@@ -39,8 +39,9 @@ struct Resource {
 // Every record of the file in order; nothing when a record does not fit the file.
 std::optional<std::vector<Resource>> ReadResources(std::span<const std::uint8_t> file);
 
-// The resource of that type and numbered name, or null.
-const Resource* Find(const std::vector<Resource>& resources, std::uint16_t type, std::uint16_t id);
+// The resource of that type and numbered name, of that language when one is given, or null.
+const Resource* Find(const std::vector<Resource>& resources, std::uint16_t type, std::uint16_t id,
+                     std::optional<std::uint16_t> language = std::nullopt);
 
 // DLGITEMTEMPLATE and DLGITEMTEMPLATEEX. The classic form has no help id and a 16-bit id, whose
 // 0xFFFF reads as the -1 ("no id") of the extended form.

@@ -68,24 +68,32 @@ TEST_P(ReadsAsWindresCompilesTest, SameDialogsAndStrings) {
   const std::optional<std::vector<resfile::Resource>> compiled = Compile(text);
   ASSERT_TRUE(compiled);
 
-  std::set<int> compiledDialogs;
+  // Dialogs and strings by language and number.
+  std::set<std::pair<int, int>> compiledDialogs;
+  std::set<int> compiledLanguages;
   for (const resfile::Resource& resource : *compiled) {
+    if (resource.type.ordinal == resfile::kRtString) compiledLanguages.insert(resource.language);
     if (resource.type.ordinal != resfile::kRtDialog) continue;
     ASSERT_TRUE(resource.name.ordinal);
-    compiledDialogs.insert(*resource.name.ordinal);
+    compiledDialogs.emplace(resource.language, *resource.name.ordinal);
     const std::optional<resfile::Dialog> dialog = resfile::ParseDialog(resource.data);
     ASSERT_TRUE(dialog);
-    const auto read = script->dialogs.find(*resource.name.ordinal);
-    ASSERT_NE(read, script->dialogs.end()) << "dialog " << *resource.name.ordinal;
+    const auto language = script->languages.find(resource.language);
+    ASSERT_NE(language, script->languages.end()) << "language " << resource.language;
+    const auto read = language->second.dialogs.find(*resource.name.ordinal);
+    ASSERT_NE(read, language->second.dialogs.end()) << "dialog " << *resource.name.ordinal;
     testres::ExpectSameDialog(*dialog, read->second);
   }
-  std::set<int> readDialogs;
-  for (const auto& [id, dialog] : script->dialogs) readDialogs.insert(id);
+  std::set<std::pair<int, int>> readDialogs;
+  for (const auto& [language, resources] : script->languages) {
+    for (const auto& [id, dialog] : resources.dialogs) readDialogs.emplace(language, id);
+    std::map<int, std::u16string> readStrings;
+    for (const auto& [id, string] : resources.strings) readStrings[id] = string.toStdU16String();
+    EXPECT_EQ(readStrings, testres::Strings(*compiled, language)) << "language " << language;
+    compiledLanguages.erase(language);
+  }
   EXPECT_EQ(readDialogs, compiledDialogs);
-
-  std::map<int, std::u16string> readStrings;
-  for (const auto& [id, string] : script->strings) readStrings[id] = string.toStdU16String();
-  EXPECT_EQ(readStrings, testres::Strings(*compiled));
+  EXPECT_TRUE(compiledLanguages.empty()) << "strings of a language the reader did not find";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -132,7 +140,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "  BLOCK \"StringFileInfo\"\n  BEGIN\n    BLOCK \"041104b0\"\n    BEGIN\n"
                    "      VALUE \"FileVersion\", \"1.0\"\n    END\n  END\n"
                    "  BLOCK \"VarFileInfo\"\n  BEGIN\n    VALUE \"Translation\", 0x0411, 1200\n"
-                   "  END\nEND\n1 24 \"app.manifest\"\n11 DIALOG 0, 0, 10, 10\nBEGIN\nEND\n"}),
+                   "  END\nEND\n1 24 \"app.manifest\"\n11 DIALOG 0, 0, 10, 10\nBEGIN\nEND\n"},
+        ScriptCase{"SameNumbersInTwoLanguages",
+                   "12 DIALOG 0, 0, 10, 10\nCAPTION \"en\"\nBEGIN\nEND\n"
+                   "STRINGTABLE\nBEGIN\n  5 \"five\"\nEND\nLANGUAGE 0x11, 0x1\n"
+                   "12 DIALOG 0, 0, 20, 20\nCAPTION \"ja\"\nBEGIN\nEND\n"
+                   "STRINGTABLE\nBEGIN\n  5 \"go\"\nEND\nLANGUAGE 7, 2\n"
+                   "STRINGTABLE\nBEGIN\n  6 \"sechs\"\nEND\n"}),
     CaseName);
 
 struct RefusedCase {
@@ -201,9 +215,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "number not understood: 0x123456789"},
         RefusedCase{"DialogTwice",
                     "1 DIALOG 0, 0, 10, 10\nBEGIN\nEND\n1 DIALOGEX 0, 0, 10, 10\nBEGIN\nEND\n", 4,
-                    "dialog 1 is defined twice"},
+                    "dialog 1 is defined twice in one language"},
         RefusedCase{"StringTwice", "STRINGTABLE\nBEGIN\n  5 \"a\"\n  5 \"b\"\nEND\n", 4,
-                    "string 5 is defined twice"},
+                    "string 5 is defined twice in one language"},
         RefusedCase{"StringTableWithoutBegin", "STRINGTABLE\n  5 \"a\"\n", 2, "expected BEGIN"},
         RefusedCase{"VersionBlockWithoutAnEnd", "1 VERSIONINFO\nBEGIN\n  BLOCK \"x\"\n", 1,
                     "block without an END"},

@@ -1,18 +1,49 @@
-// The resources compiled into the program: the string table and the icon groups.
+// The resources compiled into the program: the language they are shown in, the string table and
+// the icon groups.
 #include "ui/resources.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QSet>
+#include <QStringList>
 #include <ostream>
 
 #include "res/resource.h"
 
 namespace {
 
-TEST(ResourcesTest, StringTableHoldsTheAboutEntry) {
-  EXPECT_EQ(ui::LoadString(res::kIdsAboutBox), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(Tallimo) (&A)..."));
+struct LanguageCase {
+  QStringList uiLanguages;
+  std::uint16_t chosen;
+};
+
+void PrintTo(const LanguageCase& c, std::ostream* out) {
+  *out << c.uiLanguages.join(u',').toStdString();
+}
+
+class ResourceLanguageTest : public testing::TestWithParam<LanguageCase> {};
+
+TEST_P(ResourceLanguageTest, JapaneseForJapaneseAndEnglishForEveryOtherLanguage) {
+  EXPECT_EQ(ui::ChooseResourceLanguage(GetParam().uiLanguages), GetParam().chosen);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Preferences, ResourceLanguageTest,
+    testing::Values(LanguageCase{{"ja-JP", "ja"}, ui::kLangJapanese},
+                    LanguageCase{{"ja"}, ui::kLangJapanese},
+                    LanguageCase{{"en-US", "en"}, ui::kLangEnglishUs},
+                    LanguageCase{{"en-GB", "ja-JP"}, ui::kLangEnglishUs},
+                    LanguageCase{{"de-DE", "de"}, ui::kLangEnglishUs},
+                    // A language the program lacks gives way to the next one the user reads.
+                    LanguageCase{{"de-DE", "ja-JP"}, ui::kLangJapanese},
+                    LanguageCase{{"C"}, ui::kLangEnglishUs}, LanguageCase{{}, ui::kLangEnglishUs}));
+
+// The tests run once in each language; TALLIMO_TEST_LANGUAGE says which locale they were given.
+TEST(ResourcesTest, InterfaceLanguageFollowsTheLocale) {
+  const QByteArray expected = qgetenv("TALLIMO_TEST_LANGUAGE");
+  if (expected.isEmpty()) GTEST_SKIP() << "TALLIMO_TEST_LANGUAGE is not set";
+  EXPECT_EQ(ui::InterfaceLanguage(), expected == "ja" ? ui::kLangJapanese : ui::kLangEnglishUs);
 }
 
 TEST(ResourcesTest, MissingStringIsEmpty) { EXPECT_TRUE(ui::LoadString(4242).isEmpty()); }

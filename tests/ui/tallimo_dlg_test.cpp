@@ -162,6 +162,45 @@ TEST_F(MainDialogTest, AboutButtonOpensTheAboutBox) {
   EXPECT_TRUE(about->isModal());
 }
 
+// Only the English button has a mnemonic: the Japanese template gives its text as it is.
+TEST_F(MainDialogTest, AltAOpensTheAboutBoxInEnglish) {
+  if (InJapanese()) {
+    EXPECT_TRUE(aboutButton_->shortcut().isEmpty());
+    return;
+  }
+  QTest::keyClick(dialog_.get(), Qt::Key_A, Qt::AltModifier);
+  // The button shows itself pressed for a moment before it clicks.
+  EXPECT_TRUE(QTest::qWaitFor([this] { return VisibleAboutBox() != nullptr; }, kPatienceMs));
+}
+
+// What a screen reader says for each control, in the interface language; a total is named by
+// its label, which Qt reports as labelling it.
+TEST_F(MainDialogTest, ControlsHaveAccessibleNamesInTheInterfaceLanguage) {
+  const struct {
+    QWidget* control;
+    QString name;
+  } named[] = {
+      {edit_, Text("時間の一覧（1行に1つ）", "Durations, one per line")},
+      {totalAll_, Text("全合計時間", "Total of all lines")},
+      {totalSel_, Text("選択範囲合計時間", "Total of selection")},
+  };
+  for (const auto& [control, name] : named) {
+    EXPECT_EQ(control->accessibleName(), name) << name.toStdString();
+    if (control == edit_) continue;
+    const QLabel* label = nullptr;
+    for (const QLabel* candidate : dialog_->findChildren<QLabel*>()) {
+      if (candidate->buddy() == control) label = candidate;
+    }
+    ASSERT_NE(label, nullptr) << name.toStdString();
+    EXPECT_EQ(label->text(), name);
+  }
+  EXPECT_EQ(aboutButton_->text(), Text("about", "&About"));
+  // The value a screen reader reads is the total, and it follows the typing.
+  EXPECT_EQ(totalAll_->accessibleDescription(), QStringLiteral("0:00.00"));
+  QTest::keyClicks(edit_, QStringLiteral("1:05.08"));
+  EXPECT_EQ(totalAll_->accessibleDescription(), QStringLiteral("1:05.08"));
+}
+
 TEST_F(MainDialogTest, HelpKeyOpensTheAboutBox) {
   QTest::keyClick(edit_, Qt::Key_F1);
   EXPECT_NE(VisibleAboutBox(), nullptr);
@@ -175,7 +214,7 @@ TEST_F(MainDialogTest, RightClickOutsideTheEditOffersTheAboutEntry) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
   ASSERT_EQ(menu->actions().size(), 1);
   QAction* entry = menu->actions().front();
-  EXPECT_EQ(entry->text(), ui::LoadString(res::kIdsAboutBox));
+  EXPECT_EQ(entry->text(), Text("ﾊﾞｰｼﾞｮﾝ情報(Tallimo) (&A)...", "&About Tallimo..."));
   QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entry).center());
   EXPECT_FALSE(menu->isVisible());
   EXPECT_NE(VisibleAboutBox(), nullptr);

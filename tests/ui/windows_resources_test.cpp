@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
+#include <map>
 #include <ostream>
 #include <set>
 #include <vector>
@@ -32,15 +33,17 @@ constexpr std::uint32_t kEsReadOnly = 0x0800;
 constexpr std::uint32_t kSsIcon = 0x0003;
 constexpr std::uint32_t kSsTypeMask = 0x001F;
 constexpr std::uint16_t kLangJapanese = 0x0411;
+constexpr std::uint16_t kLangEnglishUs = 0x0409;
 constexpr std::uint16_t kDefaultCharset = 1;
 constexpr int kIconPixels = 32;
 
-constexpr char16_t kFont[] = u"ＭＳ Ｐゴシック";
+constexpr char16_t kJapaneseFont[] = u"ＭＳ Ｐゴシック";
+constexpr char16_t kEnglishFont[] = u"MS Shell Dlg";
 
-resfile::Dialog CompiledDialog(int id) {
+resfile::Dialog CompiledDialog(int id, std::uint16_t language) {
   const resfile::Resource* resource =
-      resfile::Find(testres::TallimoResources(), resfile::kRtDialog, std::uint16_t(id));
-  EXPECT_NE(resource, nullptr) << "dialog " << id;
+      resfile::Find(testres::TallimoResources(), resfile::kRtDialog, std::uint16_t(id), language);
+  EXPECT_NE(resource, nullptr) << "dialog " << id << ", language " << language;
   if (!resource) return {};
   const std::optional<resfile::Dialog> dialog = resfile::ParseDialog(resource->data);
   EXPECT_TRUE(dialog) << "dialog " << id;
@@ -58,6 +61,8 @@ struct ItemDesign {
 
 struct DialogDesign {
   int id;
+  std::uint16_t language;
+  const char16_t* font;
   bool extended;
   std::uint32_t style;
   std::uint32_t exStyle;
@@ -67,10 +72,14 @@ struct DialogDesign {
   std::vector<ItemDesign> items;
 };
 
-void PrintTo(const DialogDesign& design, std::ostream* out) { *out << "dialog " << design.id; }
+void PrintTo(const DialogDesign& design, std::ostream* out) {
+  *out << "dialog " << design.id << ", language " << design.language;
+}
 
 const DialogDesign kMainDialog = {
     102,
+    kLangJapanese,
+    kJapaneseFont,
     true,
     0x90C800C0,
     0x00040010,
@@ -93,6 +102,8 @@ const DialogDesign kMainDialog = {
 
 const DialogDesign kAboutBox = {
     100,
+    kLangJapanese,
+    kJapaneseFont,
     false,
     0x80C800C0,
     0,
@@ -113,6 +124,8 @@ const DialogDesign kAboutBox = {
 
 const DialogDesign kMeasuringDialog = {
     103,
+    kLangJapanese,
+    kJapaneseFont,
     true,
     0x80C800C0,
     0,
@@ -129,22 +142,90 @@ const DialogDesign kMeasuringDialog = {
         {"BUTTON", 2, {103, 33, 50, 14}, 0x50030001, u"キャンセル", 0},
     }};
 
+// The English dialogs: the same controls in the ordinary dialog font, each label just before the
+// control it names, and the About button with a mnemonic.
+const DialogDesign kEnglishMainDialog = {
+    102,
+    kLangEnglishUs,
+    kEnglishFont,
+    true,
+    0x90C800C0,
+    0x00040010,
+    {0, 0, 199, 89},
+    u"Tallimo",
+    8,
+    0,
+    0,
+    kDefaultCharset,
+    {
+        {"STATIC",
+         -1,
+         {130, 44, 64, 26},
+         0x50020000,
+         u"Type one duration per line, like \"1:05.08\"",
+         0},
+        {"EDIT", 1000, {5, 5, 120, 80}, 0x50A110C4, u"", 0},
+        {"STATIC", -1, {130, 5, 64, 8}, 0x50020000, u"Total of all lines", 0},
+        {"STATIC", 1001, {135, 14, 59, 8}, 0x50020000, u"0:00.00", 0},
+        {"STATIC", -1, {130, 25, 64, 8}, 0x50020000, u"Total of selection", 0},
+        {"STATIC", 1002, {135, 34, 59, 8}, 0x50020000, u"0:00.00", 0},
+        {"BUTTON", 1003, {146, 71, 48, 14}, 0x50010000, u"&About", 0},
+    }};
+
+const DialogDesign kEnglishAboutBox = {
+    100,
+    kLangEnglishUs,
+    kEnglishFont,
+    false,
+    0x80C800C0,
+    0,
+    {0, 0, 217, 55},
+    u"About Tallimo",
+    8,
+    0,
+    0,
+    0,
+    {
+        {"STATIC", -1, {11, 17, 18, 20}, 0x50000003, nullptr, 131},
+        {"STATIC", -1, {40, 10, 110, 8}, 0x50020080, u"Tallimo Version 1.06", 0},
+        {"STATIC", -1, {40, 22, 110, 8}, 0x50020000, u"(C) 2026 The Tallimo developers", 0},
+        {"BUTTON", 1, {160, 7, 50, 14}, 0x50030001, u"OK", 0},
+        {"STATIC", -1, {40, 37, 44, 8}, 0x50020000, u"Home page:", 0},
+        {"EDIT", 1003, {86, 35, 124, 12}, 0x50810880, u"", 0},
+    }};
+
+const DialogDesign kEnglishMeasuringDialog = {
+    103,
+    kLangEnglishUs,
+    kEnglishFont,
+    true,
+    0x80C800C0,
+    0,
+    {0, 0, 160, 54},
+    u"Tallimo",
+    8,
+    0,
+    0,
+    kDefaultCharset,
+    {
+        {"STATIC", -1, {7, 7, 146, 8}, 0x50020000, u"Measuring files…", 0},
+        {"MSCTLS_PROGRESS32", 1004, {7, 19, 146, 10}, 0x50800000, u"", 0},
+        {"STATIC", 1005, {7, 37, 90, 8}, 0x50020080, u"", 0},
+        {"BUTTON", 2, {103, 33, 50, 14}, 0x50030001, u"Cancel", 0},
+    }};
+
 class CompiledDialogTest : public testing::TestWithParam<DialogDesign> {};
 
 TEST_P(CompiledDialogTest, HasTheDesignedLayout) {
   const DialogDesign& design = GetParam();
-  const resfile::Resource* resource =
-      resfile::Find(testres::TallimoResources(), resfile::kRtDialog, std::uint16_t(design.id));
-  ASSERT_NE(resource, nullptr);
-  EXPECT_EQ(resource->language, kLangJapanese);
-  const resfile::Dialog dialog = CompiledDialog(design.id);
+  const resfile::Dialog dialog = CompiledDialog(design.id, design.language);
   EXPECT_EQ(dialog.extended, design.extended);
   EXPECT_EQ(testres::Hex(dialog.style), testres::Hex(design.style));
   EXPECT_EQ(testres::Hex(dialog.exStyle), testres::Hex(design.exStyle));
   EXPECT_EQ((std::array<int, 4>{dialog.x, dialog.y, dialog.cx, dialog.cy}), design.rect);
   EXPECT_EQ(testres::Utf8(dialog.title), testres::Utf8(design.caption));
   EXPECT_TRUE(dialog.hasFont);
-  EXPECT_EQ(testres::Utf8(dialog.typeface), testres::Utf8(kFont));
+  EXPECT_EQ(testres::Utf8(dialog.typeface), testres::Utf8(design.font));
   EXPECT_EQ(dialog.pointSize, design.points);
   EXPECT_EQ(dialog.weight, design.weight);
   EXPECT_EQ(dialog.italic, design.italic);
@@ -170,21 +251,74 @@ TEST_P(CompiledDialogTest, HasTheDesignedLayout) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Dialogs, CompiledDialogTest,
-                         testing::Values(kMainDialog, kAboutBox, kMeasuringDialog));
+                         testing::Values(kMainDialog, kAboutBox, kMeasuringDialog,
+                                         kEnglishMainDialog, kEnglishAboutBox,
+                                         kEnglishMeasuringDialog));
 
-TEST(CompiledStringTest, AboutEntryIsInTheTableAndReadByTheQtShell) {
-  const std::map<int, std::u16string> strings = testres::Strings(testres::TallimoResources());
-  ASSERT_EQ(strings.size(), 1u);
-  ASSERT_EQ(strings.begin()->first, res::kIdsAboutBox);
-  EXPECT_EQ(testres::Utf8(strings.begin()->second), testres::Utf8(u"ﾊﾞｰｼﾞｮﾝ情報(Tallimo) (&A)..."));
-  EXPECT_EQ(testres::Utf8(ui::LoadString(res::kIdsAboutBox)),
-            testres::Utf8(strings.begin()->second));
+// Each dialog in exactly the two languages, and nothing else in a language of its own.
+TEST(CompiledLanguagesTest, EveryDialogAndStringIsInJapaneseAndEnglish) {
+  std::map<std::pair<int, int>, std::set<int>> languages;  // by type and number
+  for (const resfile::Resource& resource : testres::TallimoResources()) {
+    // The file starts with an empty record of type 0, which is no resource.
+    if (resource.type.ordinal > 0 && resource.name.ordinal) {
+      languages[{*resource.type.ordinal, *resource.name.ordinal}].insert(resource.language);
+    }
+  }
+  for (const auto& [typeAndName, found] : languages) {
+    const bool translated =
+        typeAndName.first == resfile::kRtDialog || typeAndName.first == resfile::kRtString;
+    const std::set<int> expected =
+        translated ? std::set<int>{kLangEnglishUs, kLangJapanese} : std::set<int>{kLangJapanese};
+    EXPECT_EQ(found, expected) << "type " << typeAndName.first << ", number " << typeAndName.second;
+  }
 }
 
-class DialogAgreementTest : public testing::TestWithParam<int> {};
+struct StringDesign {
+  std::uint16_t language;
+  std::map<int, std::u16string> strings;
+};
+
+void PrintTo(const StringDesign& design, std::ostream* out) {
+  *out << "language " << design.language;
+}
+
+class CompiledStringTest : public testing::TestWithParam<StringDesign> {};
+
+TEST_P(CompiledStringTest, TableHoldsItsStringsAndTheQtShellReadsThem) {
+  const std::map<int, std::u16string> strings =
+      testres::Strings(testres::TallimoResources(), GetParam().language);
+  ASSERT_EQ(strings.size(), GetParam().strings.size());
+  for (const auto& [id, text] : GetParam().strings) {
+    SCOPED_TRACE("string " + std::to_string(id));
+    ASSERT_EQ(strings.count(id), 1u);
+    EXPECT_EQ(testres::Utf8(strings.at(id)), testres::Utf8(text));
+    EXPECT_EQ(testres::Utf8(ui::LoadString(id, GetParam().language)), testres::Utf8(text));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Languages, CompiledStringTest,
+    testing::Values(StringDesign{kLangJapanese,
+                                 {{res::kIdsAboutBox, u"ﾊﾞｰｼﾞｮﾝ情報(Tallimo) (&A)..."},
+                                  {res::kIdsTimeListName, u"時間の一覧（1行に1つ）"}}},
+                    StringDesign{kLangEnglishUs,
+                                 {{res::kIdsAboutBox, u"&About Tallimo..."},
+                                  {res::kIdsTimeListName, u"Durations, one per line"}}}));
+
+struct DialogInLanguage {
+  int id;
+  std::uint16_t language;
+};
+
+void PrintTo(const DialogInLanguage& dialog, std::ostream* out) {
+  *out << "dialog " << dialog.id << ", language " << dialog.language;
+}
+
+class DialogAgreementTest : public testing::TestWithParam<DialogInLanguage> {};
 
 TEST_P(DialogAgreementTest, QtShellReadsWhatWindresCompiled) {
-  testres::ExpectSameDialog(CompiledDialog(GetParam()), ui::LoadDialogTemplate(GetParam()));
+  testres::ExpectSameDialog(CompiledDialog(GetParam().id, GetParam().language),
+                            ui::LoadDialogTemplate(GetParam().id, GetParam().language));
 }
 
 // What Windows would create for the compiled control, as a widget of the Qt shell.
@@ -220,9 +354,10 @@ QWidget* NextTabStop(QWidget* widget) {
 }
 
 TEST_P(DialogAgreementTest, QtShellBuildsWhatWindresCompiled) {
-  const resfile::Dialog compiled = CompiledDialog(GetParam());
+  const resfile::Dialog compiled = CompiledDialog(GetParam().id, GetParam().language);
   QDialog dialog;
-  const ui::BuiltDialog built = ui::BuildDialog(dialog, ui::LoadDialogTemplate(GetParam()));
+  const ui::BuiltDialog built =
+      ui::BuildDialog(dialog, ui::LoadDialogTemplate(GetParam().id, GetParam().language));
   EXPECT_EQ(testres::Utf8(dialog.windowTitle()), testres::Utf8(compiled.title));
   EXPECT_EQ(dialog.size(),
             ui::DialogUnitsToPixels(QRect(0, 0, compiled.cx, compiled.cy), built.units).size());
@@ -264,8 +399,12 @@ TEST_P(DialogAgreementTest, QtShellBuildsWhatWindresCompiled) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Dialogs, DialogAgreementTest,
-                         testing::Values(res::kIddTallimoDialog, res::kIddAboutBox,
-                                         res::kIddMeasuring));
+                         testing::Values(DialogInLanguage{res::kIddTallimoDialog, kLangJapanese},
+                                         DialogInLanguage{res::kIddAboutBox, kLangJapanese},
+                                         DialogInLanguage{res::kIddMeasuring, kLangJapanese},
+                                         DialogInLanguage{res::kIddTallimoDialog, kLangEnglishUs},
+                                         DialogInLanguage{res::kIddAboutBox, kLangEnglishUs},
+                                         DialogInLanguage{res::kIddMeasuring, kLangEnglishUs}));
 
 struct IconDesign {
   int group;
@@ -353,13 +492,12 @@ TEST(CompiledVersionTest, FileAndProductVersionAreTheProjectVersion) {
 
 // Every template cut short is refused rather than read as a smaller dialog.
 TEST(ResFileTest, RefusesEveryTruncatedDialogTemplate) {
-  for (const int id : {res::kIddTallimoDialog, res::kIddAboutBox, res::kIddMeasuring}) {
-    const resfile::Resource* resource =
-        resfile::Find(testres::TallimoResources(), resfile::kRtDialog, std::uint16_t(id));
-    ASSERT_NE(resource, nullptr);
-    const std::span<const std::uint8_t> data(resource->data);
+  for (const resfile::Resource& resource : testres::TallimoResources()) {
+    if (resource.type.ordinal != resfile::kRtDialog) continue;
+    const std::span<const std::uint8_t> data(resource.data);
     for (std::size_t size = 0; size < data.size(); ++size) {
-      EXPECT_FALSE(resfile::ParseDialog(data.first(size))) << "dialog " << id << ", " << size;
+      EXPECT_FALSE(resfile::ParseDialog(data.first(size)))
+          << "dialog " << *resource.name.ordinal << ", " << size;
     }
   }
 }

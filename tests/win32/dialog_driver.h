@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "win32/dialog.h"
+#include "win32/window_ops.h"
 
 namespace win32_test {
 
@@ -72,5 +73,12 @@ HDROP MakeDrop(const std::vector<std::u16string>& paths);
 
 // The text of a control of `dialog`.
 std::u16string ItemText(HWND dialog, int id);
+
+// The tests run once in each language: the texts they expect follow the program's choice, which
+// Language.FollowsTheLocale holds against the locale the run was given.
+inline bool InJapanese() { return PRIMARYLANGID(win32::ResourceLanguage()) == LANG_JAPANESE; }
+inline const char16_t* Text(const char16_t* japanese, const char16_t* english) {
+  return InJapanese() ? japanese : english;
+}
 
 }  // namespace win32_test

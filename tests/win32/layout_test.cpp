@@ -1,18 +1,22 @@
 // The dialogs as Windows builds them from the compiled templates: every control's class, number,
 // style, text and place (dialog units through MapDialogRect) in template order, which is also the
-// tab order, and each dialog's own style, size, caption and font; and every static's text whole
-// within its rectangle, whatever face stands in for the templates' font.
+// tab order, and each dialog's own style, size, caption and font, in the language of the run; and
+// every static's text whole within its rectangle, whatever face stands in for the templates' font.
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "res/resource.h"
 #include "tests/win32/dialog_driver.h"
 #include "win32/about_dlg.h"
+#include "win32/fit_text.h"
 #include "win32/measuring_dlg.h"
 #include "win32/tallimo_dlg.h"
 #include "win32/window_ops.h"
@@ -32,8 +36,13 @@ struct DialogLayout {
   DWORD exStyle;
   SIZE dialogUnits;
   const char16_t* caption;
+  const char16_t* face;
+  int points;
   std::vector<ControlLayout> controls;
 };
+
+constexpr char16_t kJapaneseFace[] = u"\uff2d\uff33 \uff30\u30b4\u30b7\u30c3\u30af";
+constexpr char16_t kEnglishFace[] = u"MS Shell Dlg";
 
 constexpr int kNoId = -1;  // a control no code binds to
 
@@ -76,9 +85,9 @@ void ExpectLayout(HWND dialog, const DialogLayout& layout) {
   LOGFONTW font{};
   ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof(font),
                &font);
-  EXPECT_EQ(win32::Utf16(font.lfFaceName), u"\uff2d\uff33 \uff30\u30b4\u30b7\u30c3\u30af");
+  EXPECT_EQ(win32::Utf16(font.lfFaceName), layout.face);
   HDC screen = ::GetDC(nullptr);
-  EXPECT_EQ(font.lfHeight, -::MulDiv(9, ::GetDeviceCaps(screen, LOGPIXELSY), 72));
+  EXPECT_EQ(font.lfHeight, -::MulDiv(layout.points, ::GetDeviceCaps(screen, LOGPIXELSY), 72));
   ::ReleaseDC(nullptr, screen);
 
   HWND control = ::GetWindow(dialog, GW_CHILD);
@@ -117,6 +126,8 @@ const DialogLayout kMainDialog{
     0x00040010,
     {199, 89},
     u"Tallimo",
+    kJapaneseFace,
+    9,
     {
         {L"Edit", res::kIdcTimeEdit, 0x50A110C4, {5, 5, 120, 76}, u""},
         {L"Static", kNoId, 0x50020000, {130, 10, 35, 8}, u"\u5168\u5408\u8a08\u6642\u9593"},
@@ -145,6 +156,8 @@ const DialogLayout kAboutBox{
     0,
     {217, 55},
     u"\uff8a\uff9e\uff70\uff7c\uff9e\uff6e\uff9d\u60c5\u5831 Tallimo",
+    kJapaneseFace,
+    9,
     {
         {L"Static", kNoId, 0x50000003, {11, 17, 18, 20}, nullptr},
         {L"Static", kNoId, 0x50020080, {40, 10, 119, 8}, u"Tallimo Version 1.06"},
@@ -159,6 +172,8 @@ const DialogLayout kMeasuringDialog{
     0,
     {160, 54},
     u"Tallimo",
+    kJapaneseFace,
+    9,
     {
         {L"Static",
          kNoId,
@@ -170,15 +185,74 @@ const DialogLayout kMeasuringDialog{
         {L"Button", IDCANCEL, 0x50030001, {103, 33, 50, 14}, u"\u30ad\u30e3\u30f3\u30bb\u30eb"},
     }};
 
+// The English dialogs: each label just before the control it names, which is where screen readers
+// look for a control's name.
+const DialogLayout kEnglishMainDialog{
+    0x90C800C0,
+    0x00040010,
+    {199, 89},
+    u"Tallimo",
+    kEnglishFace,
+    8,
+    {
+        {L"Static",
+         kNoId,
+         0x50020000,
+         {130, 44, 64, 26},
+         u"Type one duration per line, like \"1:05.08\""},
+        {L"Edit", res::kIdcTimeEdit, 0x50A110C4, {5, 5, 120, 80}, u""},
+        {L"Static", kNoId, 0x50020000, {130, 5, 64, 8}, u"Total of all lines"},
+        {L"Static", res::kIdcTotalAll, 0x50020000, {135, 14, 59, 8}, u"0:00.00"},
+        {L"Static", kNoId, 0x50020000, {130, 25, 64, 8}, u"Total of selection"},
+        {L"Static", res::kIdcTotalSel, 0x50020000, {135, 34, 59, 8}, u"0:00.00"},
+        {L"Button", res::kIdcAboutButton, 0x50010000, {146, 71, 48, 14}, u"&About"},
+    }};
+
+const DialogLayout kEnglishAboutBox{
+    0x80C800C0,
+    0,
+    {217, 55},
+    u"About Tallimo",
+    kEnglishFace,
+    8,
+    {
+        {L"Static", kNoId, 0x50000003, {11, 17, 18, 20}, nullptr},
+        {L"Static", kNoId, 0x50020080, {40, 10, 110, 8}, u"Tallimo Version 1.06"},
+        {L"Static", kNoId, 0x50020000, {40, 22, 110, 8}, u"(C) 2026 The Tallimo developers"},
+        {L"Button", IDOK, 0x50030001, {160, 7, 50, 14}, u"OK"},
+        {L"Static", kNoId, 0x50020000, {40, 37, 44, 8}, u"Home page:"},
+        {L"Edit", res::kIdcHomePage, 0x50810880, {86, 35, 124, 12}, u"https://tallimo.example"},
+    }};
+
+const DialogLayout kEnglishMeasuringDialog{
+    0x80C800C0,
+    0,
+    {160, 54},
+    u"Tallimo",
+    kEnglishFace,
+    8,
+    {
+        {L"Static", kNoId, 0x50020000, {7, 7, 146, 8}, u"Measuring files\u2026"},
+        {L"msctls_progress32", res::kIdcMeasuringBar, 0x50800000, {7, 19, 146, 10}, nullptr},
+        {L"Static", res::kIdcMeasuringCount, 0x50020080, {7, 37, 90, 8}, u""},
+        {L"Button", IDCANCEL, 0x50030001, {103, 33, 50, 14}, u"Cancel"},
+    }};
+
+const DialogLayout& InLanguage(const DialogLayout& japanese, const DialogLayout& english) {
+  return win32_test::InJapanese() ? japanese : english;
+}
+
 TEST(Layout, MainDialogIsBuiltAsItsTemplateSays) {
   CTallimoDlg dialog;
-  win32_test::RunModal(dialog, [](HWND window) { ExpectLayout(window, kMainDialog); });
+  win32_test::RunModal(dialog, [](HWND window) {
+    ExpectLayout(window, InLanguage(kMainDialog, kEnglishMainDialog));
+  });
 }
 
 TEST(Layout, AboutBoxIsBuiltAsItsTemplateSaysWithItsIcon) {
   CAboutDlg about(nullptr);
   win32_test::RunModal(about, [](HWND window) {
-    ExpectLayout(window, kAboutBox);
+    ExpectLayout(window, InLanguage(kAboutBox, kEnglishAboutBox));
     HWND icon = ::GetWindow(window, GW_CHILD);
     EXPECT_NE(::SendMessageW(icon, STM_GETICON, 0, 0), 0);
   });
@@ -188,7 +262,7 @@ TEST(Layout, AboutBoxIsBuiltAsItsTemplateSaysWithItsIcon) {
 TEST(Layout, ProgressWindowIsBuiltAsItsTemplateSays) {
   CMeasuringDlg progress(nullptr, [] {});
   progress.Show();
-  ExpectLayout(progress.GetSafeHwnd(), kMeasuringDialog);
+  ExpectLayout(progress.GetSafeHwnd(), InLanguage(kMeasuringDialog, kEnglishMeasuringDialog));
 }
 
 bool IsTextStatic(HWND control) {
@@ -222,9 +296,8 @@ RECT DrawnExtent(HWND control, HFONT font, LONG width) {
 }
 
 // Each static shows its whole text within its rectangle in the font it draws with; one whose text
-// fits in the dialog's font keeps that font.
-void ExpectNoTextCutOff(HWND dialog) {
-  const auto dialogFont = reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0));
+// fits in `dialogFont`, the font the dialog gave it, keeps that font.
+void ExpectNoTextCutOff(HWND dialog, HFONT dialogFont) {
   for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr;
        control = ::GetWindow(control, GW_HWNDNEXT)) {
     if (!IsTextStatic(control)) continue;
@@ -243,39 +316,85 @@ void ExpectNoTextCutOff(HWND dialog) {
   }
 }
 
+// Gives every static `face` in place of the face the dialog got, at the same height, and fits the
+// statics' texts again, as though `face` had stood in for the template's font from the start.
+// Returns the fonts made, which the statics use until the dialog ends.
+std::vector<win32::UniqueFont> StandIn(HWND dialog, const wchar_t* face) {
+  LOGFONTW logFont{};
+  ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof(logFont),
+               &logFont);
+  ::wcsncpy(logFont.lfFaceName, face, LF_FACESIZE - 1);
+  std::vector<win32::UniqueFont> fonts;
+  fonts.emplace_back(::CreateFontIndirectW(&logFont));
+  for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr;
+       control = ::GetWindow(control, GW_HWNDNEXT)) {
+    if (IsTextStatic(control)) {
+      ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.front().get()), FALSE);
+    }
+  }
+  for (win32::UniqueFont& fitted : win32::FitStaticTexts(dialog)) {
+    fonts.push_back(std::move(fitted));
+  }
+  return fonts;
+}
+
 struct FitCase {
   const char* name;
   std::function<void(const std::function<void(HWND)>& check)> show;
 };
 
+// The faces that stand in where the template's is missing: the dialog's own (Wine's font mapping of
+// the tests' prefix), the fixed-width IPAGothic, its proportional IPAPGothic, and Tahoma, which
+// Wine gives a Latin dialog without a mapping.
+constexpr const wchar_t* kStandInFaces[] = {nullptr, L"IPAGothic", L"IPAPGothic", L"Tahoma"};
+
+using FitParam = std::tuple<FitCase, const wchar_t*>;
+
 void PrintTo(const FitCase& c, std::ostream* out) { *out << c.name; }
 
-class TextFitTest : public testing::TestWithParam<FitCase> {};
+class TextFitTest : public testing::TestWithParam<FitParam> {};
 
 TEST_P(TextFitTest, NoStaticTextIsCutOff) {
-  GetParam().show([](HWND dialog) { ExpectNoTextCutOff(dialog); });
+  const wchar_t* face = std::get<1>(GetParam());
+  std::get<0>(GetParam()).show([face](HWND dialog) {
+    if (face == nullptr) {
+      ExpectNoTextCutOff(dialog, reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0)));
+      return;
+    }
+    const std::vector<win32::UniqueFont> fonts = StandIn(dialog, face);
+    ExpectNoTextCutOff(dialog, fonts.front().get());
+  });
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Dialogs, TextFitTest,
-    testing::Values(FitCase{"MainDialog",
-                            [](const std::function<void(HWND)>& check) {
-                              CTallimoDlg dialog;
-                              win32_test::RunModal(dialog, check);
-                            }},
-                    FitCase{"AboutBox",
-                            [](const std::function<void(HWND)>& check) {
-                              CAboutDlg about(nullptr);
-                              win32_test::RunModal(about, check);
-                            }},
-                    // The count is the code's own text: checked at a size beyond any likely drop.
-                    FitCase{"ProgressWindow",
-                            [](const std::function<void(HWND)>& check) {
-                              CMeasuringDlg progress(nullptr, [] {});
-                              progress.Show();
-                              progress.SetProgress(999999, 1000000);
-                              check(progress.GetSafeHwnd());
-                            }}),
-    [](const testing::TestParamInfo<FitCase>& info) { return std::string(info.param.name); });
+    testing::Combine(testing::Values(FitCase{"MainDialog",
+                                             [](const std::function<void(HWND)>& check) {
+                                               CTallimoDlg dialog;
+                                               win32_test::RunModal(dialog, check);
+                                             }},
+                                     FitCase{"AboutBox",
+                                             [](const std::function<void(HWND)>& check) {
+                                               CAboutDlg about(nullptr);
+                                               win32_test::RunModal(about, check);
+                                             }},
+                                     // The count is the code's own text: checked at a size beyond
+                                     // any likely drop.
+                                     FitCase{"ProgressWindow",
+                                             [](const std::function<void(HWND)>& check) {
+                                               CMeasuringDlg progress(nullptr, [] {});
+                                               progress.Show();
+                                               progress.SetProgress(999999, 1000000);
+                                               check(progress.GetSafeHwnd());
+                                             }}),
+                     testing::ValuesIn(kStandInFaces)),
+    [](const testing::TestParamInfo<FitParam>& info) {
+      const wchar_t* face = std::get<1>(info.param);
+      std::string name = std::get<0>(info.param).name;
+      name += "In";
+      if (face == nullptr) return name + "TheDialogFont";
+      for (const wchar_t* c = face; *c != L'\0'; ++c) name += static_cast<char>(*c);
+      return name;
+    });
 
 }  // namespace

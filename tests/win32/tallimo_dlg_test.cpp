@@ -8,6 +8,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "res/resource.h"
@@ -21,8 +22,22 @@ using win32_test::PressKey;
 using win32_test::Pump;
 using win32_test::Type;
 
-constexpr char16_t kAboutCaption[] =
-    u"\uff8a\uff9e\uff70\uff7c\uff9e\uff6e\uff9d\u60c5\u5831 Tallimo";
+using win32_test::Text;
+
+const char16_t* AboutCaption() {
+  return Text(u"\uff8a\uff9e\uff70\uff7c\uff9e\uff6e\uff9d\u60c5\u5831 Tallimo", u"About Tallimo");
+}
+
+// The tests run once in each language; TALLIMO_TEST_LANGUAGE says which locale they were given.
+TEST(Language, FollowsTheLocale) {
+  wchar_t expected[8] = {};
+  if (::GetEnvironmentVariableW(L"TALLIMO_TEST_LANGUAGE", expected, 8) == 0) {
+    GTEST_SKIP() << "TALLIMO_TEST_LANGUAGE is not set";
+  }
+  EXPECT_EQ(win32::ResourceLanguage(), std::wstring_view(expected) == L"ja"
+                                           ? MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)
+                                           : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+}
 
 std::u16string TotalAll(HWND dialog) { return ItemText(dialog, res::kIdcTotalAll); }
 std::u16string TotalSel(HWND dialog) { return ItemText(dialog, res::kIdcTotalSel); }
@@ -246,7 +261,7 @@ TEST_P(AboutOpenerTest, OpensTheAboutBox) {
     win32::SetText(edit, u"1:05.08\r\n0:42.30");
     Select(dialog, 0, 7);
     bool opened = false;
-    const win32_test::DialogWatch watch(kAboutCaption, [&opened, dialog](HWND about) {
+    const win32_test::DialogWatch watch(AboutCaption(), [&opened, dialog](HWND about) {
       opened = true;
       EXPECT_FALSE(::IsWindowEnabled(dialog)) << "the about box is modal";
       EXPECT_EQ(::GetFocus(), ::GetDlgItem(about, IDOK));
@@ -301,7 +316,8 @@ TEST(MainDialog, SystemMenuEndsWithTheAboutEntryAfterASeparator) {
     wchar_t text[64] = {};
     ::GetMenuStringW(menu, count - 1, text, 64, MF_BYPOSITION);
     EXPECT_EQ(win32::Utf16(text),
-              u"\uff8a\uff9e\uff70\uff7c\uff9e\uff6e\uff9d\u60c5\u5831(Tallimo) (&A)...");
+              Text(u"\uff8a\uff9e\uff70\uff7c\uff9e\uff6e\uff9d\u60c5\u5831(Tallimo) (&A)...",
+                   u"&About Tallimo..."));
     MENUITEMINFOW separator{};
     separator.cbSize = sizeof(separator);
     separator.fMask = MIIM_FTYPE;
