@@ -54,17 +54,7 @@ std::optional<std::int64_t> MicrosOf(const fs::path& path) {
   return media::ChainedOggMicros(*file, 0);
 }
 
-// Bytes this process has read so far, by the kernel's count.
-std::int64_t BytesRead() {
-  std::ifstream io("/proc/self/io");
-  std::string key;
-  std::int64_t value = 0;
-  while (io >> key >> value) {
-    if (key == "rchar:") return value;
-  }
-  ADD_FAILURE() << "no rchar in /proc/self/io";
-  return 0;
-}
+using media_test::BytesRead;
 
 const Part kVorbis{"a.ogg", Tone(3.25) + " -c:a libvorbis", 3.25};
 const Part kVorbis22k{"b.ogg", Tone(4.25) + " -c:a libvorbis -ar 22050", 4.25};
@@ -81,7 +71,7 @@ const Part kLateOpus{"late.opus", Tone(3.25) + " -c:a libopus -output_ts_offset 
 // A recorder's file of 20 songs: copies of one, each with serial numbers of its own.
 std::vector<Part> Recording() {
   const Part song{"song.ogg", Tone(30.5) + " -c:a libvorbis", 30.5};
-  const std::string made = Fixtures::Get().Make(song.name, song.arguments).string();
+  const std::string made = media_test::ToolPath(Fixtures::Get().Make(song.name, song.arguments));
   std::vector<Part> songs;
   for (int i = 0; i < 20; ++i) {
     songs.push_back({"song" + std::to_string(i) + ".ogg", "-i '" + made + "' -c copy", 30.5});
