@@ -493,8 +493,8 @@ std::optional<std::int64_t> XingLength(const FileView& view, std::int64_t stated
 // The length of the file that `format` has opened: what its structure or its packets show, or
 // what its header states, checked against them.
 std::int64_t MeasuredLength(AVFormatContext& format, FileView& view) {
-  // What the clusters hold plays, whatever the header states: writers to a pipe cannot go back to
-  // correct the length they wrote first.
+  // Formats whose own structure Tallimo reads: a raw MPEG video stream has no header to state a
+  // length, and FFmpeg's readers of the others lose their way on chained or long files.
   if (av_match_name("mpegvideo", format.iformat->name)) {
     if (const auto length = MpegVideoMicros(*view.file, view.start)) return *length;
   }
@@ -502,6 +502,8 @@ std::int64_t MeasuredLength(AVFormatContext& format, FileView& view) {
   if (av_match_name("ogg", format.iformat->name)) {
     if (const auto length = ChainedOggMicros(*view.file, view.start)) return *length;
   }
+  // What the clusters hold plays, whatever the header states: writers to a pipe cannot go back to
+  // correct the length they wrote first.
   if (av_match_name("matroska", format.iformat->name)) {
     if (const auto length = MatroskaPlayMicros(*view.file, view.start)) return *length;
   }
