@@ -154,7 +154,7 @@ std::uint32_t PageCrc(const std::string& page) {
 
 std::string LittleEndian(std::uint64_t value, int width) {
   std::string bytes;
-  for (int i = 0; i < width; ++i) bytes += static_cast<char>(value >> (8 * i));
+  for (int i = 0; i < width; ++i) bytes += static_cast<char>(i < 8 ? value >> (8 * i) : 0);
   return bytes;
 }
 
