@@ -84,7 +84,7 @@ constexpr std::int64_t kMaxBytes = 1 << 20;
 // Windows at the end searched for the start of the last cluster, when its size is not stated.
 constexpr std::array<std::int64_t, 2> kTailWindows = {64 * 1024, 512 * 1024};
 
-// An element's id (with its length marker, as the specification writes ids), where its data
+// An element's id (with its length marker, as Matroska's element tables write ids), where its data
 // starts, and its size; no size when the writer did not know it (live streams).
 struct Element {
   std::uint32_t id = 0;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <utility>
 
 namespace media {
 
@@ -16,8 +17,13 @@ class MediaFile {
   // nullopt for anything but a readable regular file.
   static std::optional<MediaFile> Open(const std::filesystem::path& path);
 
-  MediaFile(MediaFile&& other) noexcept;
-  MediaFile& operator=(MediaFile&& other) noexcept;
+  MediaFile(MediaFile&& other) noexcept
+      : handle_(std::exchange(other.handle_, -1)), size_(other.size_) {}
+  MediaFile& operator=(MediaFile&& other) noexcept {
+    std::swap(handle_, other.handle_);
+    std::swap(size_, other.size_);
+    return *this;
+  }
   MediaFile(const MediaFile&) = delete;
   MediaFile& operator=(const MediaFile&) = delete;
   ~MediaFile();

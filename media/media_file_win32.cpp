@@ -34,15 +34,6 @@ std::optional<MediaFile> MediaFile::Open(const std::filesystem::path& path) {
   return MediaFile(reinterpret_cast<std::intptr_t>(file), size.QuadPart);
 }
 
-MediaFile::MediaFile(MediaFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, -1)), size_(other.size_) {}
-
-MediaFile& MediaFile::operator=(MediaFile&& other) noexcept {
-  std::swap(handle_, other.handle_);
-  std::swap(size_, other.size_);
-  return *this;
-}
-
 MediaFile::~MediaFile() {
   if (handle_ != -1) ::CloseHandle(AsHandle(handle_));
 }
