@@ -1,8 +1,9 @@
 // Measures reading the play length of 1,000 mixed audio and video files in this process, with the
-// bytes read per file as the kernel counts them, against mediainfo reading the same files in one
-// process of its own. The files are made here with the ffmpeg tool: an MP3 whose ID3v2 tag holds a
-// cover picture of over a megabyte, FLAC, AAC in M4A, and 1080p H.264 video in MP4, 250 copies
-// each, so that every file is read from a file of its own. The README quotes the figures.
+// bytes read per file as the kernel counts them, then through tallimo-measure as the window does
+// (one process per drop, found through TALLIMO_MEASURE), against mediainfo reading the same files
+// in one process of its own. The files are made here with the ffmpeg tool: an MP3 whose ID3v2 tag
+// holds a cover picture of over a megabyte, FLAC, AAC in M4A, and 1080p H.264 video in MP4, 250
+// copies each, so that every file is read from a file of its own. The README quotes the figures.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "media/measuring_process.h"
 #include "media/play_length.h"
 
 namespace {
@@ -115,6 +117,28 @@ void BM_GetPlaySeconds(benchmark::State& state) {
   state.counters["bytes_per_file"] = static_cast<double>(bytes) / files_read;
 }
 BENCHMARK(BM_GetPlaySeconds)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A drop of the same files as the window measures it: each opened here and handed to the measuring
+// process, which is started for the drop and ended after it.
+void BM_MeasuringProcess(benchmark::State& state) {
+  const MixedFiles& files = Files();
+  if (files.paths().empty() || media::MeasuringProcess::Find().empty()) {
+    state.SkipWithError("ffmpeg could not make the files, or TALLIMO_MEASURE is not set");
+    return;
+  }
+  media::MeasuringProcess process;
+  for (auto _ : state) {
+    for (std::size_t i = 0; i < files.paths().size(); ++i) {
+      if (process.Measure(files.paths()[i]) != files.seconds()[i]) {
+        state.SkipWithError(("wrong length for " + files.paths()[i].string()).c_str());
+        return;
+      }
+    }
+    process.Finish();
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * files.paths().size()));
+}
+BENCHMARK(BM_MeasuringProcess)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One mediainfo process for all the files, printing each one's duration, as a user of the tool
 // would list a folder.

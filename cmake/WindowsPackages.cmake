@@ -11,17 +11,21 @@ configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${stage}/LICENSE.txt @ONLY NEWLINE_
 configure_file(${PROJECT_SOURCE_DIR}/res/windows/README.txt.in ${stage}/README.txt @ONLY
                NEWLINE_STYLE CRLF)
 
-add_custom_command(OUTPUT ${stage}/tallimo.exe
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:tallimo> ${stage}/tallimo.exe
-  DEPENDS tallimo
-  VERBATIM)
+foreach(program tallimo tallimo-measure)
+  add_custom_command(OUTPUT ${stage}/${program}.exe
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${program}> ${stage}/${program}.exe
+    DEPENDS ${program}
+    VERBATIM)
+endforeach()
 
-# The three files at the top of the zip, without a folder around them.
+# The four files at the top of the zip, without a folder around them: the window's program finds
+# the measuring program beside itself.
 add_custom_command(OUTPUT ${package_base}.zip
   COMMAND ${CMAKE_COMMAND} -E tar cf ${package_base}.zip --format=zip
-          tallimo.exe LICENSE.txt README.txt
+          tallimo.exe tallimo-measure.exe LICENSE.txt README.txt
   WORKING_DIRECTORY ${stage}
-  DEPENDS ${stage}/tallimo.exe ${stage}/LICENSE.txt ${stage}/README.txt
+  DEPENDS ${stage}/tallimo.exe ${stage}/tallimo-measure.exe ${stage}/LICENSE.txt
+          ${stage}/README.txt
   VERBATIM)
 
 file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE copyright REGEX "^Copyright " LIMIT_COUNT 1)
@@ -32,7 +36,8 @@ add_custom_command(OUTPUT ${package_base}-setup.exe
           -DVERSION=${PROJECT_VERSION} -DHOMEPAGE=${PROJECT_HOMEPAGE_URL}
           -DCOPYRIGHT=${copyright} -DICON=${PROJECT_SOURCE_DIR}/res/icons/128.ico
           -DSTAGE=${stage} -DOUTFILE=${package_base}-setup.exe ${nsi}
-  DEPENDS ${nsi} ${PROJECT_SOURCE_DIR}/res/icons/128.ico ${stage}/tallimo.exe ${stage}/LICENSE.txt
+  DEPENDS ${nsi} ${PROJECT_SOURCE_DIR}/res/icons/128.ico ${stage}/tallimo.exe
+          ${stage}/tallimo-measure.exe ${stage}/LICENSE.txt
   VERBATIM)
 
 add_custom_target(package_windows DEPENDS ${package_base}.zip ${package_base}-setup.exe)

@@ -4,12 +4,10 @@
 
 #include <utility>
 
-#include "media/play_length.h"
-
 namespace media {
 
-MeasuringQueue::MeasuringQueue(Wake wake, Reader reader)
-    : m_wake(std::move(wake)), m_reader(reader ? std::move(reader) : Reader(&GetPlaySeconds)) {}
+MeasuringQueue::MeasuringQueue(Wake wake, Reader reader, Hooks hooks)
+    : m_wake(std::move(wake)), m_reader(std::move(reader)), m_hooks(std::move(hooks)) {}
 
 MeasuringQueue::~MeasuringQueue() {
   {
@@ -17,6 +15,7 @@ MeasuringQueue::~MeasuringQueue() {
     m_stopping = true;
   }
   m_work.notify_one();
+  if (m_hooks.interrupt) m_hooks.interrupt();
   if (m_worker.joinable()) m_worker.join();
 }
 
@@ -35,12 +34,15 @@ std::uint64_t MeasuringQueue::Add(std::vector<std::filesystem::path> files) {
 }
 
 void MeasuringQueue::CancelAll() {
-  const std::lock_guard lock(m_mutex);
-  ++m_generation;
-  m_waiting.clear();
-  m_measured.clear();
-  m_filesDone = 0;
-  m_filesTotal = 0;
+  {
+    const std::lock_guard lock(m_mutex);
+    ++m_generation;
+    m_waiting.clear();
+    m_measured.clear();
+    m_filesDone = 0;
+    m_filesTotal = 0;
+  }
+  if (m_hooks.interrupt) m_hooks.interrupt();
 }
 
 MeasuringQueue::News MeasuringQueue::Collect() {
@@ -63,6 +65,11 @@ bool MeasuringQueue::NoteNewsLocked() { return !std::exchange(m_wakePending, tru
 void MeasuringQueue::Run() {
   std::unique_lock lock(m_mutex);
   for (;;) {
+    if (m_waiting.empty() && std::exchange(m_reading, false) && m_hooks.finished) {
+      lock.unlock();
+      m_hooks.finished();
+      lock.lock();
+    }
     m_work.wait(lock, [this] { return m_stopping || !m_waiting.empty(); });
     if (m_stopping) return;
 
@@ -70,6 +77,7 @@ void MeasuringQueue::Run() {
     if (drop.seconds.size() < drop.files.size()) {
       const std::uint64_t generation = m_generation;
       const std::filesystem::path file = drop.files[drop.seconds.size()];
+      m_reading = true;
       lock.unlock();
       const std::int64_t seconds = m_reader(file);
       lock.lock();

@@ -133,21 +133,27 @@ std::int64_t GetWaveSeconds(const std::filesystem::path& path) {
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 0;
-  std::int64_t seconds = 0;
-  LARGE_INTEGER size{};
-  if (::GetFileType(file) == FILE_TYPE_DISK && ::GetFileSizeEx(file, &size)) {
-    std::array<std::uint8_t, kHeaderBytes> block{};
-    const auto wanted = static_cast<DWORD>(
-        std::min<std::int64_t>(size.QuadPart, static_cast<std::int64_t>(kHeaderBytes)));
-    DWORD got = 0;
-    // A local file delivers what was asked in one call; a network share may hand it over in parts.
-    for (DWORD n = 0; got < wanted; got += n) {
-      if (!::ReadFile(file, block.data() + got, wanted - got, &n, nullptr) || n == 0) break;
-    }
-    seconds = SecondsFromHeader(std::span(block).first(got), size.QuadPart);
-  }
+  const std::int64_t seconds = GetWaveSecondsOf(reinterpret_cast<std::intptr_t>(file));
   ::CloseHandle(file);
   return seconds;
+}
+
+std::int64_t GetWaveSecondsOf(std::intptr_t handle) {
+  const auto file = reinterpret_cast<HANDLE>(handle);
+  LARGE_INTEGER size{};
+  if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileSizeEx(file, &size)) return 0;
+  std::array<std::uint8_t, kHeaderBytes> block{};
+  const auto wanted = static_cast<DWORD>(
+      std::min<std::int64_t>(size.QuadPart, static_cast<std::int64_t>(kHeaderBytes)));
+  DWORD got = 0;
+  // Read at offset 0 whatever the handle's position. A local file delivers what was asked in one
+  // call; a network share may hand it over in parts.
+  for (DWORD n = 0; got < wanted; got += n) {
+    OVERLAPPED at{};
+    at.Offset = got;
+    if (!::ReadFile(file, block.data() + got, wanted - got, &n, &at) || n == 0) break;
+  }
+  return SecondsFromHeader(std::span(block).first(got), size.QuadPart);
 }
 
 #else
@@ -159,7 +165,7 @@ namespace {
 std::size_t ReadUpTo(int fd, std::uint8_t* buffer, std::size_t wanted) {
   std::size_t got = 0;
   while (got < wanted) {
-    const ssize_t n = ::read(fd, buffer + got, wanted - got);
+    const ssize_t n = ::pread(fd, buffer + got, wanted - got, static_cast<off_t>(got));
     if (n > 0) {
       got += static_cast<std::size_t>(n);
     } else if (n == 0 || errno != EINTR) {
@@ -177,17 +183,20 @@ std::int64_t GetWaveSeconds(const std::filesystem::path& path) {
   // at once, and fstat on the descriptor then tells what was really opened.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return 0;
-  std::int64_t seconds = 0;
-  struct stat info {};
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    std::array<std::uint8_t, kHeaderBytes> block{};
-    const auto wanted = static_cast<std::size_t>(
-        std::min<std::int64_t>(info.st_size, static_cast<std::int64_t>(kHeaderBytes)));
-    const std::size_t got = ReadUpTo(fd, block.data(), wanted);
-    seconds = SecondsFromHeader(std::span(block).first(got), info.st_size);
-  }
+  const std::int64_t seconds = GetWaveSecondsOf(fd);
   ::close(fd);
   return seconds;
+}
+
+std::int64_t GetWaveSecondsOf(std::intptr_t handle) {
+  const int fd = static_cast<int>(handle);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return 0;
+  std::array<std::uint8_t, kHeaderBytes> block{};
+  const auto wanted = static_cast<std::size_t>(
+      std::min<std::int64_t>(info.st_size, static_cast<std::int64_t>(kHeaderBytes)));
+  const std::size_t got = ReadUpTo(fd, block.data(), wanted);
+  return SecondsFromHeader(std::span(block).first(got), info.st_size);
 }
 
 #endif

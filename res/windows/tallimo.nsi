@@ -3,7 +3,7 @@
 ; makensis and passes what comes from the build:
 ;   VERSION    the project version, four numbers     HOMEPAGE   the home page address
 ;   COPYRIGHT  the copyright line of LICENSE         ICON       the program's icon
-;   STAGE      the folder holding tallimo.exe and LICENSE.txt
+;   STAGE      the folder holding tallimo.exe, tallimo-measure.exe and LICENSE.txt
 ;   OUTFILE    the installer to write
 Unicode true
 ; The program is 64-bit, so the installer is too: it runs wherever the program does, a Wine
@@ -97,6 +97,7 @@ Section
   Call WaitUntilClosed
   SetOutPath "$INSTDIR"
   File "${STAGE}/tallimo.exe"
+  File "${STAGE}/tallimo-measure.exe"
   File "${STAGE}/LICENSE.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\Tallimo.lnk" "$INSTDIR\tallimo.exe" "" "$INSTDIR\tallimo.exe" 0 \
@@ -121,6 +122,7 @@ SectionEnd
 Section Uninstall
   Call un.WaitUntilClosed
   Delete "$INSTDIR\tallimo.exe"
+  Delete "$INSTDIR\tallimo-measure.exe"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
