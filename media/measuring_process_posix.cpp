@@ -144,6 +144,9 @@ struct MeasuringProcess::Impl {
       // A window that dies without closing takes its measuring process with it.
       ::prctl(PR_SET_PDEATHSIG, SIGKILL);
       if (::dup2(theirs.get(), kChannelFd) != kChannelFd) ::_exit(127);
+      // Nothing to read but the files it is handed: not even the window's terminal.
+      const int nothing = ::open("/dev/null", O_RDONLY);
+      if (nothing < 0 || ::dup2(nothing, STDIN_FILENO) != STDIN_FILENO) ::_exit(127);
       ::syscall(SYS_close_range, kChannelFd + 1, ~0U, 0);
       ::execv(path.c_str(), argv);
       ::_exit(127);

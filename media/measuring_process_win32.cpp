@@ -201,11 +201,12 @@ struct MeasuringProcess::Impl {
     std::wstring commandLine = L"\"" + program.wstring() + L"\"";
     PROCESS_INFORMATION started{};
     // Suspended until it is in the job, so that it runs no instruction outside it.
-    if (!::CreateProcessAsUserW(token.get(), program.c_str(), commandLine.data(), nullptr, nullptr,
-                                TRUE, CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr,
-                                &startup, &started)) {
-      return false;
-    }
+    const BOOL created = ::CreateProcessAsUserW(
+        token.get(), program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+        CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started);
+    // Only the child may hold its end: its death must break the pipe.
+    theirs = Handle();
+    if (!created) return false;
     Handle child(started.hProcess);
     const Handle thread(started.hThread);
     if (!::AssignProcessToJobObject(newJob.get(), child.get())) {
