@@ -158,25 +158,6 @@ std::int64_t GetWaveSecondsOf(std::intptr_t handle) {
 
 #else
 
-namespace {
-
-// Reads until `wanted` bytes are in or the file ends; a regular file nearly always delivers them
-// in one call, but a network file system may hand them over in parts.
-std::size_t ReadUpTo(int fd, std::uint8_t* buffer, std::size_t wanted) {
-  std::size_t got = 0;
-  while (got < wanted) {
-    const ssize_t n = ::pread(fd, buffer + got, wanted - got, static_cast<off_t>(got));
-    if (n > 0) {
-      got += static_cast<std::size_t>(n);
-    } else if (n == 0 || errno != EINTR) {
-      break;
-    }
-  }
-  return got;
-}
-
-}  // namespace
-
 std::int64_t GetWaveSeconds(const std::filesystem::path& path) {
   // Checking the type first and opening afterwards would leave a moment in which the file could be
   // swapped for a FIFO, whose open waits for a writer forever. O_NONBLOCK makes every open return
@@ -195,7 +176,17 @@ std::int64_t GetWaveSecondsOf(std::intptr_t handle) {
   std::array<std::uint8_t, kHeaderBytes> block{};
   const auto wanted = static_cast<std::size_t>(
       std::min<std::int64_t>(info.st_size, static_cast<std::int64_t>(kHeaderBytes)));
-  const std::size_t got = ReadUpTo(fd, block.data(), wanted);
+  // A regular file nearly always delivers what was asked in one call, but a network file system
+  // may hand it over in parts. Read into the block itself, so that the checked read knows its size.
+  std::size_t got = 0;
+  while (got < wanted) {
+    const ssize_t n = ::pread(fd, block.data() + got, wanted - got, static_cast<off_t>(got));
+    if (n > 0) {
+      got += static_cast<std::size_t>(n);
+    } else if (n == 0 || errno != EINTR) {
+      break;
+    }
+  }
   return SecondsFromHeader(std::span(block).first(got), info.st_size);
 }
 
