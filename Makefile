@@ -80,7 +80,8 @@ bench: deps
 	@$(CMAKE_CONFIGURE) -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DTALLIMO_BUILD_TESTS=OFF \
 	    -DTALLIMO_BUILD_BENCH=ON >/dev/null
 	@cmake --build $(BUILD)-bench -j $(JOBS)
-	@for b in $(BUILD)-bench/bench/bench_*; do echo "== $$b"; $$b --benchmark_repetitions=5 \
+	@for b in $(BUILD)-bench/bench/bench_*; do echo "== $$b"; \
+	    TALLIMO_MEASURE=$(BUILD)-bench/ui/tallimo-measure $$b --benchmark_repetitions=5 \
 	    --benchmark_report_aggregates_only=true || exit 1; done
 	@echo "== bench/window-figures.sh"; xvfb-run -a bench/window-figures.sh $(BUILD)-bench/ui/tallimo
 

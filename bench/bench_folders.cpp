@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "media/measuring_queue.h"
+#include "media/play_length.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ const Trees& GetTrees() {
 // The window's side of the queue: waits for each wake-up and collects, until the drops are in.
 class Window {
  public:
-  Window() : queue_([this] { Wake(); }) {}
+  Window() : queue_([this] { Wake(); }, media::GetPlaySeconds) {}
 
   media::MeasuringQueue& queue() { return queue_; }
 

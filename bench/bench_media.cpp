@@ -1,7 +1,9 @@
 // Measures reading the play length of 1,000 mixed audio and video files (bench/mixed_media_files.h)
-// in this process, with the bytes read per file as the kernel counts them, against mediainfo
-// reading the same files in one process of its own. The README quotes the figures.
+// in this process, with the bytes read per file as the kernel counts them, then through
+// tallimo-measure as the window does (one process per drop, found through TALLIMO_MEASURE), against
+// mediainfo reading the same files in one process of its own. The README quotes the figures.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -9,6 +11,7 @@
 #include <string>
 
 #include "bench/mixed_media_files.h"
+#include "media/measuring_process.h"
 #include "media/play_length.h"
 
 namespace {
@@ -46,6 +49,40 @@ void BM_GetPlaySeconds(benchmark::State& state) {
   state.counters["bytes_per_file"] = static_cast<double>(bytes) / files_read;
 }
 BENCHMARK(BM_GetPlaySeconds)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// CPU time of the child processes ended so far, user and system.
+double ChildCpuSeconds() {
+  rusage usage{};
+  ::getrusage(RUSAGE_CHILDREN, &usage);
+  const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// A drop of the same files as the window measures it: each opened here and handed to the measuring
+// process, which is started for the drop and ended after it.
+void BM_MeasuringProcess(benchmark::State& state) {
+  const MixedFiles& files = Files();
+  if (files.paths().empty() || media::MeasuringProcess::Find().empty()) {
+    state.SkipWithError("ffmpeg could not make the files, or TALLIMO_MEASURE is not set");
+    return;
+  }
+  media::MeasuringProcess process;
+  const double childBefore = ChildCpuSeconds();
+  for (auto _ : state) {
+    for (std::size_t i = 0; i < files.paths().size(); ++i) {
+      if (process.Measure(files.paths()[i]) != files.seconds()[i]) {
+        state.SkipWithError(("wrong length for " + files.paths()[i].string()).c_str());
+        return;
+      }
+    }
+    process.Finish();
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * files.paths().size()));
+  // The CPU column counts this process only; the measuring process's share comes apart.
+  state.counters["child_cpu_ms"] =
+      1000 * (ChildCpuSeconds() - childBefore) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_MeasuringProcess)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Bytes read for one file of each common kind, large ones and ones with covers among them.
 const Kind kFormats[] = {

@@ -29,13 +29,16 @@ if(TALLIMO_WITH_FFMPEG)
   set(ffmpeg_texts FFmpeg-LGPL-2.1.txt FFmpeg-NOTICE.txt)
 endif()
 
-add_custom_command(OUTPUT ${stage}/tallimo.exe
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:tallimo> ${stage}/tallimo.exe
-  DEPENDS tallimo
-  VERBATIM)
+foreach(program tallimo tallimo-measure)
+  add_custom_command(OUTPUT ${stage}/${program}.exe
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${program}> ${stage}/${program}.exe
+    DEPENDS ${program}
+    VERBATIM)
+endforeach()
 
-# The files at the top of the zip, without a folder around them.
-set(zipped tallimo.exe LICENSE.txt README.txt ${ffmpeg_texts})
+# The files at the top of the zip, without a folder around them: the window's program finds the
+# measuring program beside itself.
+set(zipped tallimo.exe tallimo-measure.exe LICENSE.txt README.txt ${ffmpeg_texts})
 list(TRANSFORM zipped PREPEND ${stage}/ OUTPUT_VARIABLE zipped_paths)
 add_custom_command(OUTPUT ${package_base}.zip
   COMMAND ${CMAKE_COMMAND} -E tar cf ${package_base}.zip --format=zip ${zipped}

@@ -7,12 +7,11 @@
 #include <utility>
 
 #include "media/folder_walk.h"
-#include "media/play_length.h"
 
 namespace media {
 
-MeasuringQueue::MeasuringQueue(Wake wake, Reader reader)
-    : m_wake(std::move(wake)), m_reader(reader ? std::move(reader) : Reader(&GetPlaySeconds)) {}
+MeasuringQueue::MeasuringQueue(Wake wake, Reader reader, Hooks hooks)
+    : m_wake(std::move(wake)), m_reader(std::move(reader)), m_hooks(std::move(hooks)) {}
 
 MeasuringQueue::~MeasuringQueue() {
   {
@@ -20,6 +19,7 @@ MeasuringQueue::~MeasuringQueue() {
     m_stopping = true;
   }
   m_work.notify_one();
+  if (m_hooks.interrupt) m_hooks.interrupt();
   if (m_worker.joinable()) m_worker.join();
 }
 
@@ -39,12 +39,15 @@ std::uint64_t MeasuringQueue::Add(std::vector<std::filesystem::path> items) {
 }
 
 void MeasuringQueue::CancelAll() {
-  const std::lock_guard lock(m_mutex);
-  ++m_generation;
-  m_waiting.clear();
-  m_measured.clear();
-  m_filesDone = 0;
-  m_filesTotal = 0;
+  {
+    const std::lock_guard lock(m_mutex);
+    ++m_generation;
+    m_waiting.clear();
+    m_measured.clear();
+    m_filesDone = 0;
+    m_filesTotal = 0;
+  }
+  if (m_hooks.interrupt) m_hooks.interrupt();
 }
 
 MeasuringQueue::News MeasuringQueue::Collect() {
@@ -132,6 +135,11 @@ std::vector<timecalc::DroppedLength> MeasuringQueue::LinesOf(Drop& drop) {
 void MeasuringQueue::Run() {
   std::unique_lock lock(m_mutex);
   for (;;) {
+    if (m_waiting.empty() && std::exchange(m_reading, false) && m_hooks.finished) {
+      lock.unlock();
+      m_hooks.finished();
+      lock.lock();
+    }
     m_work.wait(lock, [this] { return m_stopping || !m_waiting.empty(); });
     if (m_stopping) return;
 
@@ -144,6 +152,7 @@ void MeasuringQueue::Run() {
     if (drop.measured < drop.files.size()) {
       const std::uint64_t generation = m_generation;
       const std::filesystem::path file = drop.files[drop.measured].path;
+      m_reading = true;
       lock.unlock();
       const std::int64_t seconds = m_reader(file);
       lock.lock();

@@ -29,8 +29,18 @@ class MeasuringQueue {
   // post a message or an event; it is not called again until Collect has run.
   using Wake = std::function<void()>;
 
-  explicit MeasuringQueue(Wake wake, Reader reader = nullptr);  // null reader: GetPlaySeconds
-  // Stops at the next file: a file being read is finished, nothing after it is started.
+  // What the queue tells whoever runs the reader, besides the files: `finished` on the worker
+  // thread once no drop is left (the last file of a run of drops is measured, or a cancel took
+  // them away); `interrupt` on the calling thread, by CancelAll and the destructor, to abandon the
+  // file being read at once. Either may be empty.
+  struct Hooks {
+    std::function<void()> finished;
+    std::function<void()> interrupt;
+  };
+
+  MeasuringQueue(Wake wake, Reader reader, Hooks hooks = {});
+  // Stops at the next file: nothing after the file being read is started, and the reader is
+  // interrupted in that file.
   ~MeasuringQueue();
 
   MeasuringQueue(const MeasuringQueue&) = delete;
@@ -83,6 +93,7 @@ class MeasuringQueue {
 
   const Wake m_wake;
   const Reader m_reader;
+  const Hooks m_hooks;
 
   std::mutex m_mutex;
   std::condition_variable m_work;
@@ -95,7 +106,8 @@ class MeasuringQueue {
   std::size_t m_filesTotal = 0;
   bool m_wakePending = false;
   std::atomic<bool> m_stopping = false;
-  std::thread m_worker;  // started by the first Add
+  bool m_reading = false;  // a file was read since `finished` was last called (worker only)
+  std::thread m_worker;    // started by the first Add
 };
 
 }  // namespace media

@@ -14,8 +14,14 @@ namespace media {
 
 class MediaFile {
  public:
-  // nullopt for anything but a readable regular file.
+  // nullopt for anything but a readable regular file. On a thread with a HandedFile, the file
+  // handed over under that name, and nothing is opened.
   static std::optional<MediaFile> Open(const std::filesystem::path& path);
+
+  // Takes over a file that this process was handed already open, a POSIX descriptor or a Windows
+  // HANDLE, and closes it in the end; nullopt, with the handle closed, for anything but a regular
+  // file.
+  static std::optional<MediaFile> FromHandle(std::intptr_t handle);
 
   MediaFile(MediaFile&& other) noexcept
       : handle_(std::exchange(other.handle_, -1)), size_(other.size_) {}
@@ -40,6 +46,26 @@ class MediaFile {
   // A POSIX descriptor or a Windows HANDLE; -1 when moved from.
   std::intptr_t handle_ = -1;
   std::int64_t size_ = 0;
+};
+
+// In the measuring process nothing opens a file by its name: the window's process opened it and
+// handed it over, and the process may open nothing else. While a HandedFile lives, MediaFile::Open
+// on its thread gives the handed file for the name it came with (once), and nothing for any other.
+class HandedFile {
+ public:
+  HandedFile(std::filesystem::path name, std::optional<MediaFile> file);
+  ~HandedFile();
+  HandedFile(const HandedFile&) = delete;
+  HandedFile& operator=(const HandedFile&) = delete;
+
+  // For MediaFile::Open: whether this thread has a HandedFile; if so, `file` takes its file when
+  // `path` is its name and the file was not taken yet.
+  static bool Claim(const std::filesystem::path& path, std::optional<MediaFile>& file);
+
+ private:
+  std::filesystem::path name_;
+  std::optional<MediaFile> file_;
+  HandedFile* outer_;
 };
 
 }  // namespace media

@@ -13,8 +13,14 @@ namespace media {
 // O_NONBLOCK: a FIFO named like a media file must not hold the open until a writer comes. What was
 // opened is then checked on the descriptor, so nothing can be swapped in between.
 std::optional<MediaFile> MediaFile::Open(const std::filesystem::path& path) {
+  if (std::optional<MediaFile> handed; HandedFile::Claim(path, handed)) return handed;
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return std::nullopt;
+  return FromHandle(fd);
+}
+
+std::optional<MediaFile> MediaFile::FromHandle(std::intptr_t handle) {
+  const int fd = static_cast<int>(handle);
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);

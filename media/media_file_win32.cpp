@@ -22,10 +22,16 @@ constexpr std::size_t kMaxReadBytes = 1 << 30;
 // semantics, and opening a pipe or a device returns at once; the type of what was opened is then
 // checked on the handle, so that nothing but a disk file is ever read.
 std::optional<MediaFile> MediaFile::Open(const std::filesystem::path& path) {
+  if (std::optional<MediaFile> handed; HandedFile::Claim(path, handed)) return handed;
   HANDLE file = ::CreateFileW(wave::OpenableForm(path).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  return FromHandle(reinterpret_cast<std::intptr_t>(file));
+}
+
+std::optional<MediaFile> MediaFile::FromHandle(std::intptr_t handle) {
+  HANDLE file = AsHandle(handle);
   LARGE_INTEGER size{};
   if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileSizeEx(file, &size)) {
     ::CloseHandle(file);

@@ -37,11 +37,13 @@ CTallimoDlg::CTallimoDlg(QWidget* parent, media::MeasuringQueue::Reader reader)
     : QDialog(parent),
       m_hIcon(ui::LoadIconGroup(res::kIdrMainFrame)),
       m_progressDelay(new QTimer(this)),
+      m_process(reader ? nullptr : std::make_unique<media::MeasuringProcess>()),
       m_measuring(
           [this] {
             QMetaObject::invokeMethod(this, &CTallimoDlg::OnMeasuringNews, Qt::QueuedConnection);
           },
-          std::move(reader)) {
+          m_process ? m_process->Reader() : std::move(reader),
+          m_process ? m_process->Hooks() : media::MeasuringQueue::Hooks{}) {
   DoDataExchange(ui::BuildDialog(*this, ui::LoadDialogTemplate(res::kIddTallimoDialog)));
   ConnectSignals();
   OnInitDialog();

@@ -9,12 +9,13 @@
 #include <QtGlobal>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "media/measuring_process.h"
 #include "media/measuring_queue.h"
-#include "media/play_length.h"
 #include "timecalc/dropped_lines.h"
 #include "timecalc/edit_text.h"
 #include "ui/dropped_files.h"
@@ -34,9 +35,9 @@ class CTallimoDlg : public QDialog {
   Q_OBJECT
 
  public:
-  // `reader` measures each dropped file; it runs on a thread of its own.
-  explicit CTallimoDlg(QWidget* parent = nullptr,
-                       media::MeasuringQueue::Reader reader = media::GetPlaySeconds);
+  // `reader` measures each dropped file; it runs on a thread of its own. Without one, the files
+  // are measured by tallimo-measure, in a process of its own.
+  explicit CTallimoDlg(QWidget* parent = nullptr, media::MeasuringQueue::Reader reader = nullptr);
 
   // Has the files measured off the window's thread, in the order given. Once all are measured,
   // one line per file is appended as one edit of the list and the totals are refreshed; the caret
@@ -98,6 +99,8 @@ class CTallimoDlg : public QDialog {
   std::optional<ui::BusyCursor> m_busyCursor;  // while m_drops holds any
   QTimer* m_progressDelay = nullptr;           // runs only while a drop is being measured
   CMeasuringDlg* m_measuringDlg = nullptr;     // made when a drop first takes long
+  // The measuring process, unless the dialog was given a reader of its own.
+  std::unique_ptr<media::MeasuringProcess> m_process;
   // Last, so that its worker is stopped and joined before anything it reports to goes away.
   media::MeasuringQueue m_measuring;
 };

@@ -129,43 +129,30 @@ std::int64_t GetWaveSeconds(const std::filesystem::path& path) {
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 0;
-  std::int64_t seconds = 0;
-  LARGE_INTEGER size{};
-  if (::GetFileType(file) == FILE_TYPE_DISK && ::GetFileSizeEx(file, &size)) {
-    std::array<std::uint8_t, kHeaderBytes> block{};
-    const auto wanted = static_cast<DWORD>(
-        std::min<std::int64_t>(size.QuadPart, static_cast<std::int64_t>(kHeaderBytes)));
-    DWORD got = 0;
-    // A local file delivers what was asked in one call; a network share may hand it over in parts.
-    for (DWORD n = 0; got < wanted; got += n) {
-      if (!::ReadFile(file, block.data() + got, wanted - got, &n, nullptr) || n == 0) break;
-    }
-    seconds = SecondsFromHeader(std::span(block).first(got), size.QuadPart);
-  }
+  const std::int64_t seconds = GetWaveSecondsOf(reinterpret_cast<std::intptr_t>(file));
   ::CloseHandle(file);
   return seconds;
 }
 
-#else
-
-namespace {
-
-// Reads until `wanted` bytes are in or the file ends; a regular file nearly always delivers them
-// in one call, but a network file system may hand them over in parts.
-std::size_t ReadUpTo(int fd, std::uint8_t* buffer, std::size_t wanted) {
-  std::size_t got = 0;
-  while (got < wanted) {
-    const ssize_t n = ::read(fd, buffer + got, wanted - got);
-    if (n > 0) {
-      got += static_cast<std::size_t>(n);
-    } else if (n == 0 || errno != EINTR) {
-      break;
-    }
+std::int64_t GetWaveSecondsOf(std::intptr_t handle) {
+  const auto file = reinterpret_cast<HANDLE>(handle);
+  LARGE_INTEGER size{};
+  if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileSizeEx(file, &size)) return 0;
+  std::array<std::uint8_t, kHeaderBytes> block{};
+  const auto wanted = static_cast<DWORD>(
+      std::min<std::int64_t>(size.QuadPart, static_cast<std::int64_t>(kHeaderBytes)));
+  DWORD got = 0;
+  // Read at offset 0 whatever the handle's position. A local file delivers what was asked in one
+  // call; a network share may hand it over in parts.
+  for (DWORD n = 0; got < wanted; got += n) {
+    OVERLAPPED at{};
+    at.Offset = got;
+    if (!::ReadFile(file, block.data() + got, wanted - got, &n, &at) || n == 0) break;
   }
-  return got;
+  return SecondsFromHeader(std::span(block).first(got), size.QuadPart);
 }
 
-}  // namespace
+#else
 
 std::int64_t GetWaveSeconds(const std::filesystem::path& path) {
   // Checking the type first and opening afterwards would leave a moment in which the file could be
@@ -173,17 +160,30 @@ std::int64_t GetWaveSeconds(const std::filesystem::path& path) {
   // at once, and fstat on the descriptor then tells what was really opened.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return 0;
-  std::int64_t seconds = 0;
-  struct stat info {};
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    std::array<std::uint8_t, kHeaderBytes> block{};
-    const auto wanted = static_cast<std::size_t>(
-        std::min<std::int64_t>(info.st_size, static_cast<std::int64_t>(kHeaderBytes)));
-    const std::size_t got = ReadUpTo(fd, block.data(), wanted);
-    seconds = SecondsFromHeader(std::span(block).first(got), info.st_size);
-  }
+  const std::int64_t seconds = GetWaveSecondsOf(fd);
   ::close(fd);
   return seconds;
+}
+
+std::int64_t GetWaveSecondsOf(std::intptr_t handle) {
+  const int fd = static_cast<int>(handle);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return 0;
+  std::array<std::uint8_t, kHeaderBytes> block{};
+  const auto wanted = static_cast<std::size_t>(
+      std::min<std::int64_t>(info.st_size, static_cast<std::int64_t>(kHeaderBytes)));
+  // A regular file nearly always delivers what was asked in one call, but a network file system
+  // may hand it over in parts. Read into the block itself, so that the checked read knows its size.
+  std::size_t got = 0;
+  while (got < wanted) {
+    const ssize_t n = ::pread(fd, block.data() + got, wanted - got, static_cast<off_t>(got));
+    if (n > 0) {
+      got += static_cast<std::size_t>(n);
+    } else if (n == 0 || errno != EINTR) {
+      break;
+    }
+  }
+  return SecondsFromHeader(std::span(block).first(got), info.st_size);
 }
 
 #endif

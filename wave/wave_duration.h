@@ -43,4 +43,8 @@ std::int64_t SecondsFromHeader(std::span<const std::uint8_t> block, std::int64_t
 // Whole seconds of the WAV file at `path`; 0 when it cannot be opened or is not a regular file.
 std::int64_t GetWaveSeconds(const std::filesystem::path& path);
 
+// Whole seconds of a WAV file already open for reading, a POSIX descriptor or a Windows HANDLE,
+// read from its start whatever its position; it stays open. 0 when it is not a regular file.
+std::int64_t GetWaveSecondsOf(std::intptr_t file);
+
 }  // namespace wave

@@ -62,7 +62,8 @@ CTallimoDlg::CTallimoDlg(HWND parent, media::MeasuringQueue::Reader reader)
                                    ::GetSystemMetrics(SM_CYICON))),
       m_hSmallIcon(win32::LoadIconGroup(res::kIdrMainFrame, ::GetSystemMetrics(SM_CXSMICON),
                                         ::GetSystemMetrics(SM_CYSMICON))),
-      m_reader(std::move(reader)) {}
+      m_reader(std::move(reader)),
+      m_process(m_reader ? nullptr : std::make_unique<media::MeasuringProcess>()) {}
 
 void CTallimoDlg::DoDataExchange() {
   m_totalSel = GetDlgItem(res::kIdcTotalSel);
@@ -91,7 +92,8 @@ BOOL CTallimoDlg::OnInitDialog() {
   // The worker wakes the dialog from its own thread: a posted message is the one safe way, and
   // the window's handle is all it needs to know of the dialog.
   m_measuring.emplace([window = m_hWnd] { ::PostMessageW(window, kWmMeasuringNews, 0, 0); },
-                      m_reader);
+                      m_process ? m_process->Reader() : m_reader,
+                      m_process ? m_process->Hooks() : media::MeasuringQueue::Hooks{});
 
   // Without OLE on this thread (a host that never initialised it) drops still come as
   // WM_DROPFILES.

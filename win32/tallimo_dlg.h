@@ -7,12 +7,13 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "media/measuring_process.h"
 #include "media/measuring_queue.h"
-#include "media/play_length.h"
 #include "timecalc/dropped_lines.h"
 #include "timecalc/edit_text.h"
 #include "win32/dialog.h"
@@ -28,9 +29,9 @@ class CTallimoDlg : public win32::CDialog {
   // What the worker posts when it has news for the dialog.
   static constexpr UINT kWmMeasuringNews = WM_APP + 1;
 
-  // `reader` measures each dropped file; it runs on a thread of its own.
-  explicit CTallimoDlg(HWND parent = nullptr,
-                       media::MeasuringQueue::Reader reader = media::GetPlaySeconds);
+  // `reader` measures each dropped file; it runs on a thread of its own. Without one, the files
+  // are measured by tallimo-measure.exe, in a process of its own.
+  explicit CTallimoDlg(HWND parent = nullptr, media::MeasuringQueue::Reader reader = nullptr);
 
   // Paths to measure into the list as the window opens, as if dropped on it: those of the command
   // line. Called before DoModal.
@@ -96,6 +97,8 @@ class CTallimoDlg : public win32::CDialog {
   std::vector<std::u16string> m_startPaths;
   // Registered with the window while it lives; OLE holds a reference of its own meanwhile.
   win32::CDropTarget* m_dropTarget = nullptr;
+  // The measuring process, unless the dialog was given a reader of its own.
+  std::unique_ptr<media::MeasuringProcess> m_process;
   // The drops being measured, by ticket: the paths their lines will name.
   std::map<std::uint64_t, std::vector<std::u16string>> m_drops;
   // Made with the window, which it needs as its owner.

@@ -3,10 +3,10 @@
 ; makensis and passes what comes from the build:
 ;   VERSION    the project version, four numbers     HOMEPAGE   the home page address
 ;   COPYRIGHT  the copyright line of LICENSE         ICON       the program's icon
-;   STAGE      the folder holding tallimo.exe and LICENSE.txt
+;   STAGE      the folder holding tallimo.exe, tallimo-measure.exe and LICENSE.txt
 ;   TYPES      a file of TALLIMO_SUPPORTED_TYPE lines, one per extension of media/media_types.txt
-;   FFMPEG     defined when tallimo.exe has FFmpeg inside: STAGE then also holds its licence
-;              FFmpeg-LGPL-2.1.txt and FFmpeg-NOTICE.txt, which are installed beside it
+;   FFMPEG     defined when tallimo-measure.exe has FFmpeg inside: STAGE then also holds its
+;              licence FFmpeg-LGPL-2.1.txt and FFmpeg-NOTICE.txt, which are installed beside it
 ;   OUTFILE    the installer to write
 Unicode true
 ; The program is 64-bit, so the installer is too: it runs wherever the program does, a Wine
@@ -111,6 +111,7 @@ Section
   Call WaitUntilClosed
   SetOutPath "$INSTDIR"
   File "${STAGE}/tallimo.exe"
+  File "${STAGE}/tallimo-measure.exe"
   File "${STAGE}/LICENSE.txt"
 !ifdef FFMPEG
   File "${STAGE}/FFmpeg-LGPL-2.1.txt"
@@ -156,6 +157,7 @@ SectionEnd
 Section Uninstall
   Call un.WaitUntilClosed
   Delete "$INSTDIR\tallimo.exe"
+  Delete "$INSTDIR\tallimo-measure.exe"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\FFmpeg-LGPL-2.1.txt"
   Delete "$INSTDIR\FFmpeg-NOTICE.txt"

@@ -70,6 +70,11 @@ desktop-file-validate "/usr/share/applications/$id.desktop"
 appstreamcli validate --no-net "/usr/share/metainfo/$id.metainfo.xml" >/dev/null ||
   fail "installed metainfo does not validate"
 
+# The measuring program greets on its channel once its limits and lock-down are in place; on a
+# pipe instead of its socket it then ends. The README gives the same check to users.
+measure=/usr/libexec/tallimo/tallimo-measure
+[ "$("$measure" 3>&1 | head -c 4)" = HELO ] || fail "$measure does not start and lock itself down"
+
 QT_QPA_PLATFORM=offscreen /usr/bin/tallimo &
 app_pid=$!
 sleep 2

@@ -26,6 +26,7 @@ homepage=$(cache_value CMAKE_PROJECT_HOMEPAGE_URL)
 zip=$build/Tallimo-$version-win64.zip
 setup=$build/Tallimo-$version-win64-setup.exe
 program=$build/tallimo.exe
+measure=$build/tallimo-measure.exe
 publisher="The Tallimo developers"
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tallimo'
 open_with='HKCU\Software\Classes\Applications\tallimo.exe'
@@ -55,9 +56,10 @@ has_crlf_lines() {
 
 texts="FFmpeg-LGPL-2.1.txt FFmpeg-NOTICE.txt LICENSE.txt"
 unzip -q "$zip" -d "$work/zip"
-[ "$(unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')" = "$texts README.txt tallimo.exe " ] ||
-  fail "the zip holds '$(unzip -Z1 "$zip" | tr '\n' ' ')', not $texts README.txt tallimo.exe at its top"
+[ "$(unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')" = "$texts README.txt tallimo-measure.exe tallimo.exe " ] ||
+  fail "the zip holds '$(unzip -Z1 "$zip" | tr '\n' ' ')', not $texts README.txt tallimo-measure.exe tallimo.exe at its top"
 cmp -s "$work/zip/tallimo.exe" "$program" || fail "the zip's tallimo.exe is not $program"
+cmp -s "$work/zip/tallimo-measure.exe" "$measure" || fail "the zip's tallimo-measure.exe is not $measure"
 tr -d '\r' <"$work/zip/LICENSE.txt" | cmp -s - "$source_dir/LICENSE" ||
   fail "the zip's LICENSE.txt is not LICENSE"
 readme=$work/zip/README.txt
@@ -76,7 +78,7 @@ iconv -f UTF-8 -t UTF-16 "$readme" >/dev/null 2>&1 || fail "README.txt is not UT
 for phrase in "Tallimo $version" tallimo.exe "$homepage"; do
   grep -qF -- "$phrase" "$readme" || fail "README.txt does not mention $phrase"
 done
-ok "the zip: tallimo.exe as built, $texts and README.txt with CR LF line ends, nothing else"
+ok "the zip: tallimo.exe and tallimo-measure.exe as built, $texts and README.txt with CR LF line ends, nothing else"
 
 # A 32-bit installer would start under this Wine, do nothing and still end with status 0.
 file -b "$setup" | grep -q '^PE32+ executable (GUI) x86-64' || fail "the installer is not a 64-bit program"
@@ -179,14 +181,15 @@ expect_title() {
 status=0
 timeout 120 wine "$setup" /S || status=$?
 [ "$status" -eq 0 ] || fail "the silent install ended with status $status"
-[ "$(ls "$install_dir" | LC_ALL=C sort | tr '\n' ' ')" = "$texts tallimo.exe uninstall.exe " ] ||
-  fail "$install_win holds '$(ls "$install_dir" 2>&1 | tr '\n' ' ')', not $texts tallimo.exe uninstall.exe"
+[ "$(ls "$install_dir" | LC_ALL=C sort | tr '\n' ' ')" = "$texts tallimo-measure.exe tallimo.exe uninstall.exe " ] ||
+  fail "$install_win holds '$(ls "$install_dir" 2>&1 | tr '\n' ' ')', not $texts tallimo-measure.exe tallimo.exe uninstall.exe"
 cmp -s "$install_dir/tallimo.exe" "$program" || fail "the installed tallimo.exe is not $program"
+cmp -s "$install_dir/tallimo-measure.exe" "$measure" || fail "the installed tallimo-measure.exe is not $measure"
 for text in $texts; do
   cmp -s "$install_dir/$text" "$work/zip/$text" || fail "the installed $text is not the zip's"
 done
 [ -f "$shortcut" ] || fail "no Start-menu shortcut $shortcut"
-ok "a silent install puts tallimo.exe, $texts and uninstall.exe into $install_win, and a shortcut"
+ok "a silent install puts tallimo.exe, tallimo-measure.exe, $texts and uninstall.exe into $install_win, and a shortcut"
 
 entry=$(wine reg query "$key" | tr -d '\r')
 declare -A values

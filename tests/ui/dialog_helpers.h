@@ -13,7 +13,6 @@
 #include <memory>
 
 #include "media/measuring_queue.h"
-#include "media/play_length.h"
 #include "ui/about_dlg.h"
 #include "ui/resources.h"
 #include "ui/tallimo_dlg.h"
@@ -71,8 +70,9 @@ class MainDialogTest : public testing::Test {
     return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; });
   }
 
-  // Measures the dropped files; a fixture may set another one before SetUp.
-  media::MeasuringQueue::Reader reader_ = media::GetPlaySeconds;
+  // Measures the dropped files; a fixture may set another one before SetUp. Without one, the
+  // dialog's own: tallimo-measure, which the tests name in TALLIMO_MEASURE.
+  media::MeasuringQueue::Reader reader_;
   std::unique_ptr<CTallimoDlg> dialog_;
   QPlainTextEdit* edit_ = nullptr;
   QLabel* totalAll_ = nullptr;

@@ -1,0 +1,60 @@
+// The window's side of tallimo-measure, the program that reads dropped files for the window in a
+// locked-down process of its own, so that a file which crashes, hogs memory or hangs a reader
+// costs that file its length and nothing more. The window's process opens each file itself and
+// hands the open file over; it never runs a reader on one.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+
+#include "media/measuring_queue.h"
+
+namespace media {
+
+class MeasuringProcess {
+ public:
+  // Each file gets this long before its process is ended and the file counts 0.
+  static constexpr std::chrono::milliseconds kDefaultFileLimit{5000};
+
+  // Where tallimo-measure is: the environment variable TALLIMO_MEASURE when set, else beside this
+  // program, else the installed location (../libexec/tallimo/ from the program's folder on Linux).
+  // Empty when none of them holds it.
+  static std::filesystem::path Find();
+
+  explicit MeasuringProcess(std::filesystem::path program = Find(),
+                            std::chrono::milliseconds fileLimit = kDefaultFileLimit);
+  ~MeasuringProcess();  // ends the process at once
+
+  MeasuringProcess(const MeasuringProcess&) = delete;
+  MeasuringProcess& operator=(const MeasuringProcess&) = delete;
+
+  // Whole seconds of play of the file; 0 when it has none, cannot be read, or its process crashed,
+  // ran out of memory or took too long. Starts the process when none is running. Called from one
+  // thread at a time (the measuring queue's worker).
+  std::int64_t Measure(const std::filesystem::path& file);
+
+  // A drop is done: ends the process, and forgets that it could not be started, so that the next
+  // drop tries again. Same thread as Measure.
+  void Finish();
+
+  // Ends the process at once, from any thread: a file being measured counts 0, and the next one
+  // starts a new process.
+  void Interrupt();
+
+  // What a MeasuringQueue needs to measure through this process: Measure as its reader, Finish
+  // when it runs out of drops and Interrupt when it is cancelled or closed.
+  MeasuringQueue::Reader Reader() {
+    return [this](const std::filesystem::path& file) { return Measure(file); };
+  }
+  MeasuringQueue::Hooks Hooks() {
+    return {.finished = [this] { Finish(); }, .interrupt = [this] { Interrupt(); }};
+  }
+
+ private:
+  struct Impl;  // the platform's process and channel
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace media

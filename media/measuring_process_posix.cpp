@@ -1,0 +1,240 @@
+// tallimo-measure started with fork and exec, talked to over a Unix socket that carries each
+// file's descriptor along with its request (SCM_RIGHTS), and ended with SIGKILL.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <span>
+#include <string>
+#include <utility>
+
+#include "media/measure_protocol.h"
+#include "media/measuring_process.h"
+
+namespace media {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The descriptor the measuring process finds its channel on.
+constexpr int kChannelFd = 3;
+
+class Fd {
+ public:
+  explicit Fd(int fd = -1) : fd_(fd) {}
+  Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Fd& operator=(Fd&& other) noexcept {
+    std::swap(fd_, other.fd_);
+    return *this;
+  }
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+  explicit operator bool() const { return fd_ >= 0; }
+
+ private:
+  int fd_;
+};
+
+// As the readers themselves would open it: a FIFO must not hold the open until a writer comes,
+// and only a regular file is handed over.
+Fd OpenRegularFile(const std::filesystem::path& path) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  struct stat info {};
+  if (!fd || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return Fd();
+  return fd;
+}
+
+std::filesystem::path ProgramFolder() {
+  std::error_code error;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path() : self.parent_path();
+}
+
+// Reads exactly `into` before `deadline`; false on a timeout, the end of the channel or an error.
+bool ReadAll(int fd, std::span<std::uint8_t> into, Clock::time_point deadline) {
+  std::size_t done = 0;
+  while (done < into.size()) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) return false;
+    pollfd wait{.fd = fd, .events = POLLIN, .revents = 0};
+    const int ready =
+        ::poll(&wait, 1, static_cast<int>(std::min<long long>(left.count(), INT_MAX)));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) return false;
+    const ssize_t got = ::recv(fd, into.data() + done, into.size() - done, MSG_DONTWAIT);
+    if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (got <= 0) return false;
+    done += static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
+// The request with the file's descriptor riding along; the socket's buffer takes it at once.
+bool SendRequest(int channel, const std::string& request, int file) {
+  iovec data{.iov_base = const_cast<char*>(request.data()), .iov_len = request.size()};
+  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
+  msghdr message{};
+  message.msg_iov = &data;
+  message.msg_iovlen = 1;
+  message.msg_control = control;
+  message.msg_controllen = sizeof(control);
+  cmsghdr* header = CMSG_FIRSTHDR(&message);
+  header->cmsg_level = SOL_SOCKET;
+  header->cmsg_type = SCM_RIGHTS;
+  header->cmsg_len = CMSG_LEN(sizeof(int));
+  std::memcpy(CMSG_DATA(header), &file, sizeof(int));
+  ssize_t sent = 0;
+  do {
+    sent = ::sendmsg(channel, &message, MSG_NOSIGNAL);
+  } while (sent < 0 && errno == EINTR);
+  return sent == static_cast<ssize_t>(request.size());
+}
+
+}  // namespace
+
+struct MeasuringProcess::Impl {
+  std::filesystem::path program;
+  std::chrono::milliseconds fileLimit;
+
+  std::mutex mutex;  // guards pid against Interrupt from the window's thread
+  pid_t pid = 0;     // 0: none running
+  bool killed = false;
+  bool interrupted = false;  // since the last start began
+  Fd channel;
+  bool unavailable = false;  // the program could not be started during this drop
+
+  // Starts the process. One that cannot be started is not tried again during the drop, unless
+  // it was interrupted while starting.
+  bool Start() {
+    {
+      const std::lock_guard lock(mutex);
+      interrupted = false;
+    }
+    if (Launch()) return true;
+    const std::lock_guard lock(mutex);
+    unavailable = !interrupted;
+    return false;
+  }
+
+  // Starts the process and waits for its hello; false, with nothing left running, if it fails.
+  bool Launch() {
+    int ends[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return false;
+    Fd ours(ends[0]);
+    Fd theirs(ends[1]);
+    const std::string path = program.string();
+    char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
+    // Between fork and exec only calls that are safe in a copy of a threaded process.
+    const pid_t child = ::fork();
+    if (child == 0) {
+      // A window that dies without closing takes its measuring process with it.
+      ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+      if (::dup2(theirs.get(), kChannelFd) != kChannelFd) ::_exit(127);
+      // Nothing to read but the files it is handed: not even the window's terminal.
+      const int nothing = ::open("/dev/null", O_RDONLY);
+      if (nothing < 0 || ::dup2(nothing, STDIN_FILENO) != STDIN_FILENO) ::_exit(127);
+      ::syscall(SYS_close_range, kChannelFd + 1, ~0U, 0);
+      ::execv(path.c_str(), argv);
+      ::_exit(127);
+    }
+    // Only the child may hold its end: its death must close the channel.
+    theirs = Fd();
+    if (child < 0) return false;
+    {
+      const std::lock_guard lock(mutex);
+      pid = child;
+      killed = false;
+    }
+    channel = std::move(ours);
+    std::array<std::uint8_t, measure::kHelloBytes> hello{};
+    if (!ReadAll(channel.get(), hello, Clock::now() + fileLimit) || !measure::IsHello(hello)) {
+      Stop();
+      return false;
+    }
+    return true;
+  }
+
+  void Stop() {
+    channel = Fd();
+    const std::lock_guard lock(mutex);
+    if (pid == 0) return;
+    ::kill(pid, SIGKILL);
+    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    pid = 0;
+    killed = false;
+  }
+
+  bool Running() {
+    const std::lock_guard lock(mutex);
+    return pid != 0 && !killed;
+  }
+};
+
+std::filesystem::path MeasuringProcess::Find() {
+  if (const char* named = std::getenv("TALLIMO_MEASURE"); named && *named) return named;
+  const std::filesystem::path folder = ProgramFolder();
+  if (folder.empty()) return {};
+  for (const auto& candidate :
+       {folder / "tallimo-measure", folder / ".." / "libexec" / "tallimo" / "tallimo-measure"}) {
+    if (::access(candidate.c_str(), X_OK) == 0) return candidate.lexically_normal();
+  }
+  return {};
+}
+
+MeasuringProcess::MeasuringProcess(std::filesystem::path program,
+                                   std::chrono::milliseconds fileLimit)
+    : impl_(std::make_unique<Impl>()) {
+  impl_->program = std::move(program);
+  impl_->fileLimit = fileLimit;
+}
+
+MeasuringProcess::~MeasuringProcess() { impl_->Stop(); }
+
+std::int64_t MeasuringProcess::Measure(const std::filesystem::path& file) {
+  Impl& impl = *impl_;
+  const Fd opened = OpenRegularFile(file);
+  if (!opened) return 0;
+  if (!impl.Running()) {
+    impl.Stop();  // reaps a process that crashed or was interrupted
+    if (impl.unavailable || !impl.Start()) return 0;
+  }
+  const std::string request = measure::EncodeRequest(0, file.filename().string());
+  std::array<std::uint8_t, measure::kReplyBytes> reply{};
+  if (!SendRequest(impl.channel.get(), request, opened.get()) ||
+      !ReadAll(impl.channel.get(), reply, Clock::now() + impl.fileLimit)) {
+    impl.Stop();
+    return 0;
+  }
+  const auto seconds = measure::DecodeReply(reply);
+  if (!seconds) impl.Stop();
+  return seconds.value_or(0);
+}
+
+void MeasuringProcess::Finish() {
+  impl_->Stop();
+  impl_->unavailable = false;
+}
+
+void MeasuringProcess::Interrupt() {
+  const std::lock_guard lock(impl_->mutex);
+  if (impl_->pid != 0 && !impl_->killed) ::kill(impl_->pid, SIGKILL);
+  impl_->killed = true;
+  impl_->interrupted = true;
+}
+
+}  // namespace media

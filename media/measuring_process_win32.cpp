@@ -1,0 +1,336 @@
+// tallimo-measure.exe started with a restricted, low-integrity token inside a job that caps its
+// memory, allows it no further process, keeps it from the desktop and ends it when the window's
+// process lets go of the job. It talks over a named pipe of its own; each file is opened here and
+// its handle duplicated into the process.
+#include <windows.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <cwchar>
+#include <mutex>
+#include <span>
+#include <string>
+#include <utility>
+
+#include "media/measure_protocol.h"
+#include "media/measuring_process.h"
+
+namespace media {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::int64_t kMemoryCap = std::int64_t{1} << 30;
+
+class Handle {
+ public:
+  explicit Handle(HANDLE handle = nullptr)
+      : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
+  Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+  Handle& operator=(Handle&& other) noexcept {
+    std::swap(handle_, other.handle_);
+    return *this;
+  }
+  ~Handle() {
+    if (handle_) ::CloseHandle(handle_);
+  }
+  HANDLE get() const { return handle_; }
+  explicit operator bool() const { return handle_ != nullptr; }
+
+ private:
+  HANDLE handle_;
+};
+
+// Windows opens plain paths of MAX_PATH characters or more only when the program and the machine
+// both opted in; the \\?\ form opens them everywhere. It takes the path as it stands, so it is
+// only used for absolute paths, normalised and with backslashes.
+std::wstring OpenableForm(const std::filesystem::path& path) {
+  if (path.native().size() < MAX_PATH || !path.is_absolute()) return path.native();
+  std::wstring normal = path.lexically_normal().make_preferred().native();
+  if (normal.starts_with(LR"(\\?\)")) return normal;
+  if (normal.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + normal.substr(2);
+  return LR"(\\?\)" + normal;
+}
+
+// As the readers would open it: shared with any program that holds the file, and only a file on
+// disk (a directory does not open without backup semantics; pipes and devices are refused).
+Handle OpenDiskFile(const std::filesystem::path& path) {
+  Handle file(::CreateFileW(OpenableForm(path).c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file || ::GetFileType(file.get()) != FILE_TYPE_DISK) return Handle();
+  return file;
+}
+
+std::filesystem::path ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return std::filesystem::path(path).parent_path();
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+// The job: memory, one process, no desktop, and kill-on-close, so that the window's process
+// ending in any way ends this one too.
+Handle MakeJob() {
+  Handle job(::CreateJobObjectW(nullptr, nullptr));
+  if (!job) return job;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags =
+      JOB_OBJECT_LIMIT_PROCESS_MEMORY | JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE |
+      JOB_OBJECT_LIMIT_ACTIVE_PROCESS | JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+  limits.BasicLimitInformation.ActiveProcessLimit = 1;
+  limits.ProcessMemoryLimit = static_cast<SIZE_T>(kMemoryCap);
+  JOBOBJECT_BASIC_UI_RESTRICTIONS ui{};
+  ui.UIRestrictionsClass = JOB_OBJECT_UILIMIT_DESKTOP | JOB_OBJECT_UILIMIT_DISPLAYSETTINGS |
+                           JOB_OBJECT_UILIMIT_EXITWINDOWS | JOB_OBJECT_UILIMIT_GLOBALATOMS |
+                           JOB_OBJECT_UILIMIT_HANDLES | JOB_OBJECT_UILIMIT_READCLIPBOARD |
+                           JOB_OBJECT_UILIMIT_SYSTEMPARAMETERS | JOB_OBJECT_UILIMIT_WRITECLIPBOARD;
+  if (!::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
+                                 sizeof(limits)) ||
+      !::SetInformationJobObject(job.get(), JobObjectBasicUIRestrictions, &ui, sizeof(ui))) {
+    return Handle();
+  }
+  return job;
+}
+
+// This process's token without its privileges and at low integrity: it may not write to the
+// user's files or send input to the user's windows.
+Handle MakeToken() {
+  HANDLE own = nullptr;
+  if (!::OpenProcessToken(
+          ::GetCurrentProcess(),
+          TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT, &own)) {
+    return Handle();
+  }
+  const Handle ownToken(own);
+  HANDLE restricted = nullptr;
+  if (!::CreateRestrictedToken(own, DISABLE_MAX_PRIVILEGE, 0, nullptr, 0, nullptr, 0, nullptr,
+                               &restricted)) {
+    return Handle();
+  }
+  Handle token(restricted);
+  BYTE sid[SECURITY_MAX_SID_SIZE];
+  DWORD sidBytes = sizeof(sid);
+  if (!::CreateWellKnownSid(WinLowLabelSid, nullptr, sid, &sidBytes)) return Handle();
+  TOKEN_MANDATORY_LABEL label{};
+  label.Label.Attributes = SE_GROUP_INTEGRITY;
+  label.Label.Sid = sid;
+  if (!::SetTokenInformation(token.get(), TokenIntegrityLevel, &label,
+                             sizeof(label) + ::GetLengthSid(sid))) {
+    return Handle();
+  }
+  return token;
+}
+
+// Moves all of `bytes` over the pipe before `deadline`; a read or write still pending then is
+// cancelled, so that the buffer it would fill may go.
+bool Transfer(HANDLE pipe, std::span<std::uint8_t> bytes, bool write, Clock::time_point deadline) {
+  const Handle event(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!event) return false;
+  for (std::size_t done = 0; done < bytes.size();) {
+    OVERLAPPED operation{};
+    operation.hEvent = event.get();
+    const auto wanted = static_cast<DWORD>(bytes.size() - done);
+    const BOOL started = write ? ::WriteFile(pipe, bytes.data() + done, wanted, nullptr, &operation)
+                               : ::ReadFile(pipe, bytes.data() + done, wanted, nullptr, &operation);
+    if (!started && ::GetLastError() != ERROR_IO_PENDING) return false;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    const DWORD patience = left.count() <= 0 ? 0 : static_cast<DWORD>(left.count());
+    DWORD moved = 0;
+    if (::WaitForSingleObject(event.get(), patience) != WAIT_OBJECT_0) {
+      ::CancelIoEx(pipe, &operation);
+      ::GetOverlappedResult(pipe, &operation, &moved, TRUE);
+      return false;
+    }
+    if (!::GetOverlappedResult(pipe, &operation, &moved, FALSE) || moved == 0) return false;
+    done += moved;
+  }
+  return true;
+}
+
+}  // namespace
+
+struct MeasuringProcess::Impl {
+  std::filesystem::path program;
+  std::chrono::milliseconds fileLimit;
+
+  std::mutex mutex;  // guards process against Interrupt from the window's thread
+  Handle process;
+  bool killed = false;
+  bool interrupted = false;  // since the last start began
+  Handle job;
+  Handle pipe;
+  bool unavailable = false;
+
+  // Starts the process. One that cannot be started is not tried again during the drop, unless
+  // it was interrupted while starting.
+  bool Start() {
+    {
+      const std::lock_guard lock(mutex);
+      interrupted = false;
+    }
+    if (Launch()) return true;
+    const std::lock_guard lock(mutex);
+    unavailable = !interrupted;
+    return false;
+  }
+
+  // Starts the process in its job and waits for its hello; false, with nothing left running, if
+  // it fails.
+  bool Launch() {
+    static std::atomic<unsigned> serial = 0;
+    const std::wstring name = L"\\\\.\\pipe\\tallimo-measure-" +
+                              std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(serial++);
+    Handle ours(::CreateNamedPipeW(
+        name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 4096, 4096,
+        0, nullptr));
+    if (!ours) return false;
+    SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
+    Handle theirs(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &inherited,
+                                OPEN_EXISTING, 0, nullptr));
+    Handle newJob = MakeJob();
+    Handle token = MakeToken();
+    if (!theirs || !newJob || !token) return false;
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = theirs.get();
+    startup.hStdOutput = theirs.get();
+    startup.hStdError = nullptr;
+    std::wstring commandLine = L"\"" + program.wstring() + L"\"";
+    PROCESS_INFORMATION started{};
+    // Suspended until it is in the job, so that it runs no instruction outside it.
+    const BOOL created = ::CreateProcessAsUserW(
+        token.get(), program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+        CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started);
+    // Only the child may hold its end: its death must break the pipe.
+    theirs = Handle();
+    if (!created) return false;
+    Handle child(started.hProcess);
+    const Handle thread(started.hThread);
+    if (!::AssignProcessToJobObject(newJob.get(), child.get())) {
+      ::TerminateProcess(child.get(), 1);
+      return false;
+    }
+    ::ResumeThread(thread.get());
+    {
+      const std::lock_guard lock(mutex);
+      process = std::move(child);
+      killed = false;
+    }
+    job = std::move(newJob);
+    pipe = std::move(ours);
+    std::array<std::uint8_t, measure::kHelloBytes> hello{};
+    if (!Transfer(pipe.get(), hello, false, Clock::now() + fileLimit) || !measure::IsHello(hello)) {
+      Stop();
+      return false;
+    }
+    return true;
+  }
+
+  void Stop() {
+    {
+      const std::lock_guard lock(mutex);
+      if (process) {
+        ::TerminateProcess(process.get(), 1);
+        ::WaitForSingleObject(process.get(), INFINITE);
+      }
+      process = Handle();
+      killed = false;
+    }
+    pipe = Handle();
+    job = Handle();
+  }
+
+  bool Running() {
+    const std::lock_guard lock(mutex);
+    return process && !killed;
+  }
+
+  // The file's handle as a number the process can use; it closes it when done.
+  std::uint64_t HandOver(const Handle& file) {
+    HANDLE theirs = nullptr;
+    const std::lock_guard lock(mutex);
+    if (!process || !::DuplicateHandle(::GetCurrentProcess(), file.get(), process.get(), &theirs,
+                                       GENERIC_READ, FALSE, 0)) {
+      return 0;
+    }
+    return reinterpret_cast<std::uintptr_t>(theirs);
+  }
+};
+
+std::filesystem::path MeasuringProcess::Find() {
+  if (const DWORD length = ::GetEnvironmentVariableW(L"TALLIMO_MEASURE", nullptr, 0); length > 1) {
+    std::wstring named(length, L'\0');
+    named.resize(::GetEnvironmentVariableW(L"TALLIMO_MEASURE", named.data(), length));
+    return named;
+  }
+  const std::filesystem::path beside = ProgramFolder() / L"tallimo-measure.exe";
+  return ::GetFileAttributesW(beside.c_str()) == INVALID_FILE_ATTRIBUTES ? std::filesystem::path()
+                                                                         : beside;
+}
+
+MeasuringProcess::MeasuringProcess(std::filesystem::path program,
+                                   std::chrono::milliseconds fileLimit)
+    : impl_(std::make_unique<Impl>()) {
+  impl_->program = std::move(program);
+  impl_->fileLimit = fileLimit;
+}
+
+MeasuringProcess::~MeasuringProcess() { impl_->Stop(); }
+
+std::int64_t MeasuringProcess::Measure(const std::filesystem::path& file) {
+  Impl& impl = *impl_;
+  const Handle opened = OpenDiskFile(file);
+  if (!opened) return 0;
+  if (!impl.Running()) {
+    impl.Stop();  // reaps a process that crashed or was interrupted
+    if (impl.unavailable || !impl.Start()) return 0;
+  }
+  const std::uint64_t handle = impl.HandOver(opened);
+  if (handle == 0) {
+    impl.Stop();
+    return 0;
+  }
+  const std::u8string name = file.filename().u8string();
+  std::string request = measure::EncodeRequest(
+      handle, std::string_view(reinterpret_cast<const char*>(name.data()), name.size()));
+  const auto deadline = Clock::now() + impl.fileLimit;
+  std::array<std::uint8_t, measure::kReplyBytes> reply{};
+  if (!Transfer(impl.pipe.get(),
+                std::span(reinterpret_cast<std::uint8_t*>(request.data()), request.size()), true,
+                deadline) ||
+      !Transfer(impl.pipe.get(), reply, false, deadline)) {
+    impl.Stop();
+    return 0;
+  }
+  const auto seconds = measure::DecodeReply(reply);
+  if (!seconds) impl.Stop();
+  return seconds.value_or(0);
+}
+
+void MeasuringProcess::Finish() {
+  impl_->Stop();
+  impl_->unavailable = false;
+}
+
+void MeasuringProcess::Interrupt() {
+  const std::lock_guard lock(impl_->mutex);
+  if (impl_->process && !impl_->killed) ::TerminateProcess(impl_->process.get(), 1);
+  impl_->killed = true;
+  impl_->interrupted = true;
+}
+
+}  // namespace media
