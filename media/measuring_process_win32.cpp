@@ -15,6 +15,7 @@
 
 #include "media/measure_protocol.h"
 #include "media/measuring_process.h"
+#include "wave/openable_path.h"
 
 namespace media {
 
@@ -43,21 +44,10 @@ class Handle {
   HANDLE handle_;
 };
 
-// Windows opens plain paths of MAX_PATH characters or more only when the program and the machine
-// both opted in; the \\?\ form opens them everywhere. It takes the path as it stands, so it is
-// only used for absolute paths, normalised and with backslashes.
-std::wstring OpenableForm(const std::filesystem::path& path) {
-  if (path.native().size() < MAX_PATH || !path.is_absolute()) return path.native();
-  std::wstring normal = path.lexically_normal().make_preferred().native();
-  if (normal.starts_with(LR"(\\?\)")) return normal;
-  if (normal.starts_with(LR"(\\)")) return LR"(\\?\UNC\)" + normal.substr(2);
-  return LR"(\\?\)" + normal;
-}
-
 // As the readers would open it: shared with any program that holds the file, and only a file on
 // disk (a directory does not open without backup semantics; pipes and devices are refused).
 Handle OpenDiskFile(const std::filesystem::path& path) {
-  Handle file(::CreateFileW(OpenableForm(path).c_str(), GENERIC_READ,
+  Handle file(::CreateFileW(wave::OpenableForm(path).c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file || ::GetFileType(file.get()) != FILE_TYPE_DISK) return Handle();
