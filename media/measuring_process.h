@@ -6,12 +6,16 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "media/measuring_queue.h"
 
 namespace media {
+
+class MeasureChannel;
 
 class MeasuringProcess {
  public:
@@ -35,6 +39,15 @@ class MeasuringProcess {
   // thread at a time (the measuring queue's worker).
   std::int64_t Measure(const std::filesystem::path& file);
 
+  // Starts the process for a drop that is likely to come, unless one runs. Same thread as
+  // Measure.
+  void Prepare();
+
+  // The file the next Measure will most likely ask for: it is handed to the process along with
+  // this one, so that the process reads it while the window takes this one's answer and opens the
+  // one after. Same thread as Measure.
+  void Ahead(const std::filesystem::path& file) { ahead_ = file; }
+
   // A drop is done: ends the process, and forgets that it could not be started, so that the next
   // drop tries again. Same thread as Measure.
   void Finish();
@@ -43,18 +56,37 @@ class MeasuringProcess {
   // starts a new process.
   void Interrupt();
 
-  // What a MeasuringQueue needs to measure through this process: Measure as its reader, Finish
-  // when it runs out of drops and Interrupt when it is cancelled or closed.
+  // What a MeasuringQueue needs to measure through this process: Measure as its reader, Prepare
+  // when a drop is coming, Ahead for the file after it, Finish when it runs out of drops and
+  // Interrupt when it is cancelled or closed.
   MeasuringQueue::Reader Reader() {
     return [this](const std::filesystem::path& file) { return Measure(file); };
   }
   MeasuringQueue::Hooks Hooks() {
-    return {.finished = [this] { Finish(); }, .interrupt = [this] { Interrupt(); }};
+    return {.prepare = [this] { Prepare(); },
+            .ahead = [this](const std::filesystem::path& file) { Ahead(file); },
+            .finished = [this] { Finish(); },
+            .interrupt = [this] { Interrupt(); }};
   }
 
  private:
-  struct Impl;  // the platform's process and channel
-  std::unique_ptr<Impl> impl_;
+
+  // Hands `file` to the process, starting one when none runs; remembers it among the files sent.
+  void Send(const std::filesystem::path& file);
+  // The answer for the oldest file sent; 0 when it was never handed over or the process failed.
+  std::int64_t Take();
+  // Ends the process and forgets the files it was handed.
+  void Stop();
+
+  std::unique_ptr<MeasureChannel> channel_;  // the platform's process and channel
+  // The files handed to the process (or that could not be), oldest first, whose answers are still
+  // to come; `sent` is false for one that was never handed over and counts 0. Worker thread only.
+  struct Sent {
+    std::filesystem::path file;
+    bool sent;
+  };
+  std::deque<Sent> sent_;
+  std::optional<std::filesystem::path> ahead_;
 };
 
 }  // namespace media

@@ -20,6 +20,7 @@
 #include <utility>
 
 #include "media/measure_protocol.h"
+#include "media/measure_channel.h"
 #include "media/measuring_process.h"
 
 namespace media {
@@ -106,7 +107,7 @@ bool SendRequest(int channel, const std::string& request, int file) {
 
 }  // namespace
 
-struct MeasuringProcess::Impl {
+struct MeasureChannel::Impl {
   std::filesystem::path program;
   std::chrono::milliseconds fileLimit;
 
@@ -196,41 +197,43 @@ std::filesystem::path MeasuringProcess::Find() {
   return {};
 }
 
-MeasuringProcess::MeasuringProcess(std::filesystem::path program,
-                                   std::chrono::milliseconds fileLimit)
+MeasureChannel::MeasureChannel(std::filesystem::path program, std::chrono::milliseconds fileLimit)
     : impl_(std::make_unique<Impl>()) {
   impl_->program = std::move(program);
   impl_->fileLimit = fileLimit;
 }
 
-MeasuringProcess::~MeasuringProcess() { impl_->Stop(); }
+MeasureChannel::~MeasureChannel() { impl_->Stop(); }
 
-std::int64_t MeasuringProcess::Measure(const std::filesystem::path& file) {
+MeasureChannel::Handed MeasureChannel::Hand(const std::filesystem::path& file) {
   Impl& impl = *impl_;
   const Fd opened = OpenRegularFile(file);
-  if (!opened) return 0;
-  if (!impl.Running()) {
-    impl.Stop();  // reaps a process that crashed or was interrupted
-    if (impl.unavailable || !impl.Start()) return 0;
-  }
+  if (!opened) return Handed::kNotSent;
+  if (!Start()) return Handed::kNotSent;
   const std::string request = measure::EncodeRequest(0, file.filename().string());
+  return SendRequest(impl.channel.get(), request, opened.get()) ? Handed::kSent : Handed::kBroken;
+}
+
+std::optional<std::int64_t> MeasureChannel::Answer() {
+  if (!impl_->channel) return std::nullopt;
   std::array<std::uint8_t, measure::kReplyBytes> reply{};
-  if (!SendRequest(impl.channel.get(), request, opened.get()) ||
-      !ReadAll(impl.channel.get(), reply, Clock::now() + impl.fileLimit)) {
-    impl.Stop();
-    return 0;
-  }
-  const auto seconds = measure::DecodeReply(reply);
-  if (!seconds) impl.Stop();
-  return seconds.value_or(0);
+  if (!ReadAll(impl_->channel.get(), reply, Clock::now() + impl_->fileLimit)) return std::nullopt;
+  return measure::DecodeReply(reply);
 }
 
-void MeasuringProcess::Finish() {
-  impl_->Stop();
-  impl_->unavailable = false;
+bool MeasureChannel::Start() {
+  if (impl_->Running()) return true;
+  impl_->Stop();  // reaps a process that crashed or was interrupted
+  return !impl_->unavailable && impl_->Start();
 }
 
-void MeasuringProcess::Interrupt() {
+bool MeasureChannel::Running() { return impl_->Running(); }
+
+void MeasureChannel::Stop() { impl_->Stop(); }
+
+void MeasureChannel::Retry() { impl_->unavailable = false; }
+
+void MeasureChannel::Interrupt() {
   const std::lock_guard lock(impl_->mutex);
   if (impl_->pid != 0 && !impl_->killed) ::kill(impl_->pid, SIGKILL);
   impl_->killed = true;

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "media/measure_protocol.h"
+#include "media/measure_channel.h"
 #include "media/measuring_process.h"
 #include "wave/openable_path.h"
 
@@ -149,7 +150,7 @@ bool Transfer(HANDLE pipe, std::span<std::uint8_t> bytes, bool write, Clock::tim
 
 }  // namespace
 
-struct MeasuringProcess::Impl {
+struct MeasureChannel::Impl {
   std::filesystem::path program;
   std::chrono::milliseconds fileLimit;
 
@@ -272,51 +273,54 @@ std::filesystem::path MeasuringProcess::Find() {
                                                                          : beside;
 }
 
-MeasuringProcess::MeasuringProcess(std::filesystem::path program,
-                                   std::chrono::milliseconds fileLimit)
+MeasureChannel::MeasureChannel(std::filesystem::path program, std::chrono::milliseconds fileLimit)
     : impl_(std::make_unique<Impl>()) {
   impl_->program = std::move(program);
   impl_->fileLimit = fileLimit;
 }
 
-MeasuringProcess::~MeasuringProcess() { impl_->Stop(); }
+MeasureChannel::~MeasureChannel() { impl_->Stop(); }
 
-std::int64_t MeasuringProcess::Measure(const std::filesystem::path& file) {
+MeasureChannel::Handed MeasureChannel::Hand(const std::filesystem::path& file) {
   Impl& impl = *impl_;
   const Handle opened = OpenDiskFile(file);
-  if (!opened) return 0;
-  if (!impl.Running()) {
-    impl.Stop();  // reaps a process that crashed or was interrupted
-    if (impl.unavailable || !impl.Start()) return 0;
-  }
+  if (!opened) return Handed::kNotSent;
+  if (!Start()) return Handed::kNotSent;
   const std::uint64_t handle = impl.HandOver(opened);
-  if (handle == 0) {
-    impl.Stop();
-    return 0;
-  }
+  if (handle == 0) return Handed::kBroken;
   const std::u8string name = file.filename().u8string();
   std::string request = measure::EncodeRequest(
       handle, std::string_view(reinterpret_cast<const char*>(name.data()), name.size()));
-  const auto deadline = Clock::now() + impl.fileLimit;
+  // The pipe's buffer takes a request at once unless the process stopped reading.
+  return Transfer(impl.pipe.get(),
+                  std::span(reinterpret_cast<std::uint8_t*>(request.data()), request.size()),
+                  true, Clock::now() + impl.fileLimit)
+             ? Handed::kSent
+             : Handed::kBroken;
+}
+
+std::optional<std::int64_t> MeasureChannel::Answer() {
+  if (!impl_->pipe) return std::nullopt;
   std::array<std::uint8_t, measure::kReplyBytes> reply{};
-  if (!Transfer(impl.pipe.get(),
-                std::span(reinterpret_cast<std::uint8_t*>(request.data()), request.size()), true,
-                deadline) ||
-      !Transfer(impl.pipe.get(), reply, false, deadline)) {
-    impl.Stop();
-    return 0;
+  if (!Transfer(impl_->pipe.get(), reply, false, Clock::now() + impl_->fileLimit)) {
+    return std::nullopt;
   }
-  const auto seconds = measure::DecodeReply(reply);
-  if (!seconds) impl.Stop();
-  return seconds.value_or(0);
+  return measure::DecodeReply(reply);
 }
 
-void MeasuringProcess::Finish() {
-  impl_->Stop();
-  impl_->unavailable = false;
+bool MeasureChannel::Start() {
+  if (impl_->Running()) return true;
+  impl_->Stop();  // reaps a process that crashed or was interrupted
+  return !impl_->unavailable && impl_->Start();
 }
 
-void MeasuringProcess::Interrupt() {
+bool MeasureChannel::Running() { return impl_->Running(); }
+
+void MeasureChannel::Stop() { impl_->Stop(); }
+
+void MeasureChannel::Retry() { impl_->unavailable = false; }
+
+void MeasureChannel::Interrupt() {
   const std::lock_guard lock(impl_->mutex);
   if (impl_->process && !impl_->killed) ::TerminateProcess(impl_->process.get(), 1);
   impl_->killed = true;

@@ -50,6 +50,16 @@ void MeasuringQueue::CancelAll() {
   if (m_hooks.interrupt) m_hooks.interrupt();
 }
 
+void MeasuringQueue::Prepare() {
+  {
+    const std::lock_guard lock(m_mutex);
+    if (!m_hooks.prepare) return;
+    m_prepare = true;
+    if (!m_worker.joinable()) m_worker = std::thread([this] { Run(); });
+  }
+  m_work.notify_one();
+}
+
 MeasuringQueue::News MeasuringQueue::Collect() {
   const std::lock_guard lock(m_mutex);
   m_wakePending = false;
@@ -134,14 +144,27 @@ std::vector<timecalc::DroppedLength> MeasuringQueue::LinesOf(Drop& drop) {
 
 void MeasuringQueue::Run() {
   std::unique_lock lock(m_mutex);
+  const auto wanted = [this] { return m_stopping || !m_waiting.empty() || m_prepare; };
   for (;;) {
+    if (m_waiting.empty() && std::exchange(m_prepare, false)) {
+      m_reading = true;
+      lock.unlock();
+      m_hooks.prepare();
+      lock.lock();
+      // Kept ready for the drop that is coming, or given up.
+      m_work.wait_for(lock, m_hooks.readyFor, wanted);
+      if (m_stopping) return;
+      continue;
+    }
     if (m_waiting.empty() && std::exchange(m_reading, false) && m_hooks.finished) {
       lock.unlock();
       m_hooks.finished();
       lock.lock();
     }
-    m_work.wait(lock, [this] { return m_stopping || !m_waiting.empty(); });
+    m_work.wait(lock, wanted);
     if (m_stopping) return;
+    if (m_waiting.empty()) continue;  // asked to prepare
+    m_prepare = false;  // a drop is here already
 
     if (!m_waiting.front().walked && !WalkLocked(lock)) {
       if (m_stopping) return;
@@ -152,8 +175,13 @@ void MeasuringQueue::Run() {
     if (drop.measured < drop.files.size()) {
       const std::uint64_t generation = m_generation;
       const std::filesystem::path file = drop.files[drop.measured].path;
+      std::optional<std::filesystem::path> next;
+      if (m_hooks.ahead && drop.measured + 1 < drop.files.size()) {
+        next = drop.files[drop.measured + 1].path;
+      }
       m_reading = true;
       lock.unlock();
+      if (next) m_hooks.ahead(*next);
       const std::int64_t seconds = m_reader(file);
       lock.lock();
       if (m_stopping) return;

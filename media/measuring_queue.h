@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +22,22 @@
 
 namespace media {
 
+// What a MeasuringQueue tells whoever runs its reader, besides the files: `prepare` on the worker
+// thread after Prepare, when no drop is waiting, to get ready for one; `ahead` on the worker thread
+// just before the reader is called, with the file of the same drop that comes after the one
+// about to be read, for a reader that starts on it early (a cancel may still take it away);
+// `finished` on the worker thread once no drop is left (the last file of a run of drops is
+// measured, or a cancel took them away); `interrupt` on the calling thread, by CancelAll and the
+// destructor, to abandon the file being read at once. Any may be empty.
+struct MeasuringHooks {
+  std::function<void()> prepare;
+  std::function<void(const std::filesystem::path&)> ahead;
+  std::function<void()> finished;
+  std::function<void()> interrupt;
+  // How long a prepared reader waits for its drop.
+  std::chrono::milliseconds readyFor = std::chrono::seconds(10);
+};
+
 class MeasuringQueue {
  public:
   // Measures one file. Called on the worker thread only.
@@ -29,14 +46,7 @@ class MeasuringQueue {
   // post a message or an event; it is not called again until Collect has run.
   using Wake = std::function<void()>;
 
-  // What the queue tells whoever runs the reader, besides the files: `finished` on the worker
-  // thread once no drop is left (the last file of a run of drops is measured, or a cancel took
-  // them away); `interrupt` on the calling thread, by CancelAll and the destructor, to abandon the
-  // file being read at once. Either may be empty.
-  struct Hooks {
-    std::function<void()> finished;
-    std::function<void()> interrupt;
-  };
+  using Hooks = MeasuringHooks;
 
   MeasuringQueue(Wake wake, Reader reader, Hooks hooks = {});
   // Stops at the next file: nothing after the file being read is started, and the reader is
@@ -51,6 +61,11 @@ class MeasuringQueue {
 
   // Forgets every queued drop, and the one being measured; none of them will be collected.
   void CancelAll();
+
+  // A drop is likely to come soon (files are being dragged over the window): the reader is made
+  // ready for it (the `prepare` hook) while the user still drags. Without a drop within the
+  // hooks' `readyFor`, `finished` follows.
+  void Prepare();
 
   struct Measured {
     std::uint64_t ticket = 0;
@@ -106,7 +121,9 @@ class MeasuringQueue {
   std::size_t m_filesTotal = 0;
   bool m_wakePending = false;
   std::atomic<bool> m_stopping = false;
-  bool m_reading = false;  // a file was read since `finished` was last called (worker only)
+  bool m_prepare = false;  // Prepare was called since the worker last looked
+  // The reader was prepared or read a file since `finished` was last called (worker only).
+  bool m_reading = false;
   std::thread m_worker;    // started by the first Add
 };
 

@@ -132,6 +132,8 @@ bool CTallimoDlg::HandleFileDrag(QDropEvent* event) {
   }
   event->setDropAction(Qt::CopyAction);
   event->accept();
+  // The measuring process starts while the files are still being dragged.
+  if (event->type() == QEvent::DragEnter) m_measuring.Prepare();
   if (event->type() == QEvent::Drop) OnDropFiles(paths);
   return true;
 }

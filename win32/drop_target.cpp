@@ -109,6 +109,7 @@ HRESULT CDropTarget::DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) 
   FORMATETC format = FilesFormat();
   m_carriesFiles = data && data->QueryGetData(&format) == S_OK;
   *effect = Effect(*effect);
+  if (*effect != DROPEFFECT_NONE && m_onEnter) m_onEnter();
   return S_OK;
 }
 

@@ -26,9 +26,12 @@ std::optional<std::vector<std::u16string>> ReadDropFilesAt(const void* address);
 class CDropTarget final : public IDropTarget {
  public:
   using OnDrop = std::function<void(std::vector<std::u16string> paths)>;
+  using OnEnter = std::function<void()>;
 
-  // Made with one reference, which the owner gives back with Release.
-  explicit CDropTarget(OnDrop onDrop) : m_onDrop(std::move(onDrop)) {}
+  // Made with one reference, which the owner gives back with Release. `onEnter` is told when
+  // files are dragged in, before they may be dropped.
+  explicit CDropTarget(OnDrop onDrop, OnEnter onEnter = nullptr)
+      : m_onDrop(std::move(onDrop)), m_onEnter(std::move(onEnter)) {}
   CDropTarget(const CDropTarget&) = delete;
   CDropTarget& operator=(const CDropTarget&) = delete;
 
@@ -49,6 +52,7 @@ class CDropTarget final : public IDropTarget {
   DWORD Effect(DWORD allowed) const;
 
   OnDrop m_onDrop;
+  OnEnter m_onEnter;
   LONG m_references = 1;
   bool m_carriesFiles = false;  // the drag in progress carries a list of files
 };

@@ -97,8 +97,10 @@ BOOL CTallimoDlg::OnInitDialog() {
 
   // Without OLE on this thread (a host that never initialised it) drops still come as
   // WM_DROPFILES.
+  // The measuring process starts while the files are still being dragged.
   m_dropTarget = new win32::CDropTarget(
-      [this](std::vector<std::u16string> paths) { OnDropPaths(std::move(paths)); });
+      [this](std::vector<std::u16string> paths) { OnDropPaths(std::move(paths)); },
+      [this] { m_measuring->Prepare(); });
   if (FAILED(::RegisterDragDrop(m_hWnd, m_dropTarget))) {
     m_dropTarget->Release();
     m_dropTarget = nullptr;

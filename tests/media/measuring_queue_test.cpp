@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <future>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/media/gated_reader.h"
@@ -168,6 +170,45 @@ TEST(MeasuringQueueTest, WakesTheWindowOnceUntilItCollects) {
   EXPECT_EQ(measured[0].lengths.size(), 10000u);
   EXPECT_EQ(reads.load(), 10000);
   EXPECT_LE(inbox.Wakes(), collects + 1);
+}
+
+// What the reader is told besides the files: a prepare that no drop follows is given up with
+// `finished`; within a drop each file is announced ahead of its turn, never past the drop's end.
+TEST(MeasuringQueueTest, TellsTheReaderWhatComesNextAndWhenItIsDone) {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<std::string> log;
+  const auto note = [&](std::string what) {
+    const std::lock_guard lock(mutex);
+    log.push_back(std::move(what));
+    changed.notify_all();
+  };
+  const auto logOnceFinished = [&](std::size_t times) {
+    std::unique_lock lock(mutex);
+    changed.wait_for(lock, kPatience, [&] {
+      return std::count(log.begin(), log.end(), "finished") == static_cast<long>(times);
+    });
+    return std::exchange(log, {});
+  };
+  Inbox inbox;
+  MeasuringQueue queue([&] { inbox.Wake(); },
+                       [&](const std::filesystem::path& file) {
+                         note("read " + file.string());
+                         return std::int64_t{1};
+                       },
+                       {.prepare = [&] { note("prepare"); },
+                        .ahead = [&](const std::filesystem::path& file) {
+                          note("ahead " + file.string());
+                        },
+                        .finished = [&] { note("finished"); },
+                        .interrupt = {},
+                        .readyFor = std::chrono::milliseconds(10)});
+  queue.Prepare();
+  EXPECT_EQ(logOnceFinished(1), (std::vector<std::string>{"prepare", "finished"}));
+  queue.Add({"a", "b", "c"});
+  EXPECT_EQ(CollectAll(queue, inbox).size(), 1u);
+  EXPECT_EQ(logOnceFinished(1), (std::vector<std::string>{"ahead b", "read a", "ahead c",
+                                                          "read b", "read c", "finished"}));
 }
 
 }  // namespace

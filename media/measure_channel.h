@@ -1,0 +1,47 @@
+// The platform's half of MeasuringProcess: starting tallimo-measure locked down, handing it an open
+// file with its request, reading its answers, and ending it.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+namespace media {
+
+class MeasureChannel {
+ public:
+  MeasureChannel(std::filesystem::path program, std::chrono::milliseconds fileLimit);
+  ~MeasureChannel();  // ends the process at once
+  MeasureChannel(const MeasureChannel&) = delete;
+  MeasureChannel& operator=(const MeasureChannel&) = delete;
+
+  enum class Handed {
+    kSent,     // the process has the file; its answer will come
+    kNotSent,  // the file is not a readable regular file, or no process could be started
+    kBroken,   // the channel failed: the process must be ended
+  };
+  // Starts a process when none runs; false when none could be. A process that could not be
+  // started is not tried again until Retry, unless an Interrupt came while it started.
+  bool Start();
+  // Opens `file` and hands it to the process, starting one when none runs.
+  Handed Hand(const std::filesystem::path& file);
+  // The answer for the oldest file handed over and not yet answered, within the file limit;
+  // nullopt when it did not come or made no sense.
+  std::optional<std::int64_t> Answer();
+  // Whether a process runs that was not interrupted since it started.
+  bool Running();
+  // Ends the process, if any.
+  void Stop();
+  // Forgets that the process could not be started.
+  void Retry();
+  // Ends the process at once, from any thread.
+  void Interrupt();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace media
