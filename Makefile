@@ -5,10 +5,11 @@
 #   make screenshots   render the dialogs to docs/*.png;  make icons   redraw res/icons/*.png
 #   make package       build the Debian package build/tallimo_<version>_<arch>.deb
 #   make test-package  lintian on that package; as root also install, start, purge and check it
-#   make windows        cross-compile the native Windows program to build-windows/tallimo.exe
+#   make windows        cross-compile the native Windows program to build-windows/tallimo.exe,
+#                       its measuring program tallimo-measure.exe beside it
 #   make test-windows   build the Windows suites and run them under Wine on a virtual X server
 #   make bench-windows  time the Windows dialog on a 1 MiB list and the measuring of 1,000 mixed
-#                       audio and video files under Wine, and size tallimo.exe
+#                       audio and video files under Wine, and size both programs
 #   make package-windows  the Windows program's portable zip and per-user installer:
 #                         build-windows/Tallimo-<version>-win64.zip and ...-win64-setup.exe
 #   make test-package-windows  check both; install, start, upgrade and uninstall under Wine
@@ -99,7 +100,7 @@ fuzz: deps
 windows:
 	@scripts/install-deps windows
 	@$(WINDOWS_CONFIGURE) >/dev/null
-	@cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target tallimo
+	@cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target tallimo tallimo-measure
 
 # Wine needs an X display for the dialogs; Xvfb gives one to every test, none of them to the user.
 test-windows:
@@ -112,8 +113,10 @@ test-windows:
 bench-windows:
 	@scripts/install-deps windows
 	@$(WINDOWS_CONFIGURE) >/dev/null
-	@cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target tallimo bench_dialog_win32 bench_media_win32
-	@echo "tallimo.exe: $$(stat -c %s $(WINDOWS_BUILD)/tallimo.exe) bytes"
+	@cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target tallimo tallimo-measure bench_dialog_win32 \
+	    bench_media_win32
+	@for exe in tallimo tallimo-measure; do \
+	  echo "$$exe.exe: $$(stat -c %s $(WINDOWS_BUILD)/$$exe.exe) bytes"; done
 	@xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" bash -c ' \
 	    tests/win32/wine-prefix.sh $(abspath $(WINDOWS_BUILD))/wine-prefix \
 	        tests/win32/prefix-settings.reg && \
