@@ -96,8 +96,7 @@ BOOL CTallimoDlg::OnInitDialog() {
                       m_process ? m_process->Hooks() : media::MeasuringQueue::Hooks{});
 
   // Without OLE on this thread (a host that never initialised it) drops still come as
-  // WM_DROPFILES.
-  // The measuring process starts while the files are still being dragged.
+  // WM_DROPFILES. The measuring process starts while the files are still being dragged.
   m_dropTarget = new win32::CDropTarget(
       [this](std::vector<std::u16string> paths) { OnDropPaths(std::move(paths)); },
       [this] { m_measuring->Prepare(); });
