@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -79,8 +80,11 @@ void BM_MeasuringProcess(benchmark::State& state) {
       state.ResumeTiming();
     }
     for (std::size_t i = 0; i < files.paths().size(); ++i) {
-      // As the queue does: the next file goes to the process along with this one.
-      if (i + 1 < files.paths().size()) process.Ahead(files.paths()[i + 1]);
+      // As the queue does: the files after it go to the process along with this one.
+      const std::size_t end =
+          std::min(files.paths().size(), i + 1 + media::MeasuringHooks::kLookAhead);
+      process.Ahead({files.paths().begin() + static_cast<std::ptrdiff_t>(i + 1),
+                     files.paths().begin() + static_cast<std::ptrdiff_t>(end)});
       if (process.Measure(files.paths()[i]) != files.seconds()[i]) {
         state.SkipWithError(("wrong length for " + files.paths()[i].string()).c_str());
         return;

@@ -1,6 +1,6 @@
-// The files in flight between the window and its measuring process: at most the one being
-// answered and the one after it, so that the process reads the next file while the window takes
-// an answer and opens the file after that. Answers come in the order the files were handed over.
+// The files in flight between the window and its measuring process: the one being answered and up
+// to seven after it, so that the process reads on while the window takes an answer and opens the
+// files after. Answers come in the order the files were handed over.
 #include "media/measuring_process.h"
 
 #include <utility>
@@ -19,8 +19,20 @@ std::int64_t MeasuringProcess::Measure(const std::filesystem::path& file) {
   // A process interrupted by a cancel, or a file handed over ahead that is not the one asked for:
   // what it was handed is not wanted.
   if (!channel_->Running() || (!sent_.empty() && sent_.front().file != file)) Stop();
-  if (sent_.empty()) Send(file);
-  if (ahead_) Send(*std::exchange(ahead_, std::nullopt));
+  if (sent_.empty()) {
+    if (broken_) Stop();
+    // A process that ended between two files is given one more try, in a new process.
+    if (!Send(file)) {
+      Stop();
+      Send(file);
+    }
+  }
+  // sent_ holds `file` and the files after it that were handed over already, the first of ahead_
+  // on; the process gets the rest of ahead_.
+  for (std::size_t next = sent_.size() - 1; !broken_ && next < ahead_.size(); ++next) {
+    Send(ahead_[next]);
+  }
+  ahead_.clear();
   return Take();
 }
 
@@ -30,13 +42,13 @@ void MeasuringProcess::Prepare() {
   channel_->Start();
 }
 
-void MeasuringProcess::Send(const std::filesystem::path& file) {
+bool MeasuringProcess::Send(const std::filesystem::path& file) {
   const MeasureChannel::Handed handed = channel_->Hand(file);
-  if (handed == MeasureChannel::Handed::kBroken) {
-    // The process died, most likely on the file before, whose answer then fails too.
-    channel_->Stop();
-  }
+  // The process has ended, most likely on a file sent before. The answers it gave before that can
+  // still be read; nothing more is sent to it.
+  if (handed == MeasureChannel::Handed::kBroken) broken_ = true;
   sent_.push_back({file, handed == MeasureChannel::Handed::kSent});
+  return !broken_;
 }
 
 std::int64_t MeasuringProcess::Take() {
@@ -51,11 +63,12 @@ std::int64_t MeasuringProcess::Take() {
 void MeasuringProcess::Stop() {
   channel_->Stop();
   sent_.clear();
+  broken_ = false;
 }
 
 void MeasuringProcess::Finish() {
   Stop();
-  ahead_.reset();
+  ahead_.clear();
   channel_->Retry();
 }
 

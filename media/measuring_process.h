@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "media/measuring_queue.h"
 
@@ -43,10 +44,10 @@ class MeasuringProcess {
   // Measure.
   void Prepare();
 
-  // The file the next Measure will most likely ask for: it is handed to the process along with
-  // this one, so that the process reads it while the window takes this one's answer and opens the
-  // one after. Same thread as Measure.
-  void Ahead(const std::filesystem::path& file) { ahead_ = file; }
+  // The files the next Measures will most likely ask for, in order: they are handed to the process
+  // along with the next one, so that the process reads on while the window takes an answer and
+  // opens the files after. Same thread as Measure.
+  void Ahead(std::vector<std::filesystem::path> files) { ahead_ = std::move(files); }
 
   // A drop is done: ends the process, and forgets that it could not be started, so that the next
   // drop tries again. Same thread as Measure.
@@ -64,7 +65,7 @@ class MeasuringProcess {
   }
   MeasuringQueue::Hooks Hooks() {
     return {.prepare = [this] { Prepare(); },
-            .ahead = [this](const std::filesystem::path& file) { Ahead(file); },
+            .ahead = [this](std::vector<std::filesystem::path> files) { Ahead(std::move(files)); },
             .finished = [this] { Finish(); },
             .interrupt = [this] { Interrupt(); }};
   }
@@ -72,7 +73,8 @@ class MeasuringProcess {
  private:
 
   // Hands `file` to the process, starting one when none runs; remembers it among the files sent.
-  void Send(const std::filesystem::path& file);
+  // false when the channel broke: nothing more is sent to that process.
+  bool Send(const std::filesystem::path& file);
   // The answer for the oldest file sent; 0 when it was never handed over or the process failed.
   std::int64_t Take();
   // Ends the process and forgets the files it was handed.
@@ -86,7 +88,8 @@ class MeasuringProcess {
     bool sent;
   };
   std::deque<Sent> sent_;
-  std::optional<std::filesystem::path> ahead_;
+  std::vector<std::filesystem::path> ahead_;
+  bool broken_ = false;  // the process stopped taking files
 };
 
 }  // namespace media

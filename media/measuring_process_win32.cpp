@@ -25,6 +25,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::int64_t kMemoryCap = std::int64_t{1} << 30;
+// Room for every request in flight, names of the longest kind included, so that handing a file
+// over never waits for the process.
+constexpr DWORD kPipeBytes = 16384;
 
 class Handle {
  public:
@@ -184,8 +187,8 @@ struct MeasureChannel::Impl {
                               std::to_wstring(serial++);
     Handle ours(::CreateNamedPipeW(
         name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 4096, 4096,
-        0, nullptr));
+        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, kPipeBytes,
+        kPipeBytes, 0, nullptr));
     if (!ours) return false;
     SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
     Handle theirs(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &inherited,

@@ -175,13 +175,16 @@ void MeasuringQueue::Run() {
     if (drop.measured < drop.files.size()) {
       const std::uint64_t generation = m_generation;
       const std::filesystem::path file = drop.files[drop.measured].path;
-      std::optional<std::filesystem::path> next;
-      if (m_hooks.ahead && drop.measured + 1 < drop.files.size()) {
-        next = drop.files[drop.measured + 1].path;
+      std::vector<std::filesystem::path> next;
+      if (m_hooks.ahead) {
+        for (std::size_t i = drop.measured + 1;
+             i < drop.files.size() && next.size() < Hooks::kLookAhead; ++i) {
+          next.push_back(drop.files[i].path);
+        }
       }
       m_reading = true;
       lock.unlock();
-      if (next) m_hooks.ahead(*next);
+      if (!next.empty()) m_hooks.ahead(std::move(next));
       const std::int64_t seconds = m_reader(file);
       lock.lock();
       if (m_stopping) return;

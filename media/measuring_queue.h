@@ -24,14 +24,16 @@ namespace media {
 
 // What a MeasuringQueue tells whoever runs its reader, besides the files: `prepare` on the worker
 // thread after Prepare, when no drop is waiting, to get ready for one; `ahead` on the worker thread
-// just before the reader is called, with the file of the same drop that comes after the one
-// about to be read, for a reader that starts on it early (a cancel may still take it away);
+// just before the reader is called, with the files of the same drop that come after the one about
+// to be read (at most kLookAhead), for a reader that starts on them early (a cancel may still take
+// them away);
 // `finished` on the worker thread once no drop is left (the last file of a run of drops is
 // measured, or a cancel took them away); `interrupt` on the calling thread, by CancelAll and the
 // destructor, to abandon the file being read at once. Any may be empty.
 struct MeasuringHooks {
+  static constexpr std::size_t kLookAhead = 7;
   std::function<void()> prepare;
-  std::function<void(const std::filesystem::path&)> ahead;
+  std::function<void(std::vector<std::filesystem::path>)> ahead;
   std::function<void()> finished;
   std::function<void()> interrupt;
   // How long a prepared reader waits for its drop.

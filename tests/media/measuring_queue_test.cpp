@@ -197,18 +197,26 @@ TEST(MeasuringQueueTest, TellsTheReaderWhatComesNextAndWhenItIsDone) {
                          return std::int64_t{1};
                        },
                        {.prepare = [&] { note("prepare"); },
-                        .ahead = [&](const std::filesystem::path& file) {
-                          note("ahead " + file.string());
+                        .ahead = [&](std::vector<std::filesystem::path> files) {
+                          std::string names = "ahead";
+                          for (const auto& file : files) names += " " + file.string();
+                          note(names);
                         },
                         .finished = [&] { note("finished"); },
                         .interrupt = {},
                         .readyFor = std::chrono::milliseconds(10)});
   queue.Prepare();
   EXPECT_EQ(logOnceFinished(1), (std::vector<std::string>{"prepare", "finished"}));
-  queue.Add({"a", "b", "c"});
+  Paths drop;
+  for (char name = 'a'; name <= 'j'; ++name) drop.emplace_back(std::string(1, name));
+  queue.Add(drop);
   EXPECT_EQ(CollectAll(queue, inbox).size(), 1u);
-  EXPECT_EQ(logOnceFinished(1), (std::vector<std::string>{"ahead b", "read a", "ahead c",
-                                                          "read b", "read c", "finished"}));
+  EXPECT_EQ(logOnceFinished(1),
+            (std::vector<std::string>{"ahead b c d e f g h", "read a", "ahead c d e f g h i",
+                                      "read b", "ahead d e f g h i j", "read c", "ahead e f g h i j",
+                                      "read d", "ahead f g h i j", "read e", "ahead g h i j",
+                                      "read f", "ahead h i j", "read g", "ahead i j", "read h",
+                                      "ahead j", "read i", "read j", "finished"}));
 }
 
 }  // namespace
