@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 namespace media {
@@ -40,7 +41,21 @@ class MeasureChannel {
   void Interrupt();
 
  private:
-  struct Impl;
+  // The platform's part. Launch starts the process and waits for its hello, leaving nothing
+  // running when it fails; End ends and reaps the process and closes the channel; the two Locked
+  // ones are called with mutex_ held.
+  bool Launch();
+  void End();
+  bool HasProcessLocked() const;
+  void KillLocked();
+
+  struct Impl;  // the platform's process and channel
+  const std::filesystem::path program_;
+  const std::chrono::milliseconds fileLimit_;
+  std::mutex mutex_;          // guards the process against Interrupt from the window's thread
+  bool killed_ = false;       // Interrupt ended the process
+  bool interrupted_ = false;  // since the last start began
+  bool unavailable_ = false;  // the program could not be started
   std::unique_ptr<Impl> impl_;
 };
 

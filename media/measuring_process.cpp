@@ -74,4 +74,36 @@ void MeasuringProcess::Finish() {
 
 void MeasuringProcess::Interrupt() { channel_->Interrupt(); }
 
+// A process that cannot be started is not tried again until Retry, unless it was interrupted
+// while starting.
+bool MeasureChannel::Start() {
+  if (Running()) return true;
+  End();  // reaps a process that crashed or was interrupted
+  if (unavailable_) return false;
+  {
+    const std::lock_guard lock(mutex_);
+    interrupted_ = false;
+  }
+  if (Launch()) return true;
+  const std::lock_guard lock(mutex_);
+  unavailable_ = !interrupted_;
+  return false;
+}
+
+bool MeasureChannel::Running() {
+  const std::lock_guard lock(mutex_);
+  return HasProcessLocked() && !killed_;
+}
+
+void MeasureChannel::Stop() { End(); }
+
+void MeasureChannel::Retry() { unavailable_ = false; }
+
+void MeasureChannel::Interrupt() {
+  const std::lock_guard lock(mutex_);
+  if (HasProcessLocked() && !killed_) KillLocked();
+  killed_ = true;
+  interrupted_ = true;
+}
+
 }  // namespace media

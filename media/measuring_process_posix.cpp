@@ -108,83 +108,62 @@ bool SendRequest(int channel, const std::string& request, int file) {
 }  // namespace
 
 struct MeasureChannel::Impl {
-  std::filesystem::path program;
-  std::chrono::milliseconds fileLimit;
-
-  std::mutex mutex;  // guards pid against Interrupt from the window's thread
-  pid_t pid = 0;     // 0: none running
-  bool killed = false;
-  bool interrupted = false;  // since the last start began
+  pid_t pid = 0;  // 0: none running; guarded by mutex_
   Fd channel;
-  bool unavailable = false;  // the program could not be started during this drop
+};
 
-  // Starts the process. One that cannot be started is not tried again during the drop, unless
-  // it was interrupted while starting.
-  bool Start() {
-    {
-      const std::lock_guard lock(mutex);
-      interrupted = false;
-    }
-    if (Launch()) return true;
-    const std::lock_guard lock(mutex);
-    unavailable = !interrupted;
+bool MeasureChannel::Launch() {
+  int ends[2];
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return false;
+  Fd ours(ends[0]);
+  Fd theirs(ends[1]);
+  const std::string path = program_.string();
+  char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
+  // Between fork and exec only calls that are safe in a copy of a threaded process.
+  const pid_t child = ::fork();
+  if (child == 0) {
+    // A window that dies without closing takes its measuring process with it.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::dup2(theirs.get(), kChannelFd) != kChannelFd) ::_exit(127);
+    // Nothing to read but the files it is handed: not even the window's terminal.
+    const int nothing = ::open("/dev/null", O_RDONLY);
+    if (nothing < 0 || ::dup2(nothing, STDIN_FILENO) != STDIN_FILENO) ::_exit(127);
+    ::syscall(SYS_close_range, kChannelFd + 1, ~0U, 0);
+    ::execv(path.c_str(), argv);
+    ::_exit(127);
+  }
+  // Only the child may hold its end: its death must close the channel.
+  theirs = Fd();
+  if (child < 0) return false;
+  {
+    const std::lock_guard lock(mutex_);
+    impl_->pid = child;
+    killed_ = false;
+  }
+  impl_->channel = std::move(ours);
+  std::array<std::uint8_t, measure::kHelloBytes> hello{};
+  if (!ReadAll(impl_->channel.get(), hello, Clock::now() + fileLimit_) ||
+      !measure::IsHello(hello)) {
+    End();
     return false;
   }
+  return true;
+}
 
-  // Starts the process and waits for its hello; false, with nothing left running, if it fails.
-  bool Launch() {
-    int ends[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return false;
-    Fd ours(ends[0]);
-    Fd theirs(ends[1]);
-    const std::string path = program.string();
-    char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
-    // Between fork and exec only calls that are safe in a copy of a threaded process.
-    const pid_t child = ::fork();
-    if (child == 0) {
-      // A window that dies without closing takes its measuring process with it.
-      ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-      if (::dup2(theirs.get(), kChannelFd) != kChannelFd) ::_exit(127);
-      // Nothing to read but the files it is handed: not even the window's terminal.
-      const int nothing = ::open("/dev/null", O_RDONLY);
-      if (nothing < 0 || ::dup2(nothing, STDIN_FILENO) != STDIN_FILENO) ::_exit(127);
-      ::syscall(SYS_close_range, kChannelFd + 1, ~0U, 0);
-      ::execv(path.c_str(), argv);
-      ::_exit(127);
-    }
-    // Only the child may hold its end: its death must close the channel.
-    theirs = Fd();
-    if (child < 0) return false;
-    {
-      const std::lock_guard lock(mutex);
-      pid = child;
-      killed = false;
-    }
-    channel = std::move(ours);
-    std::array<std::uint8_t, measure::kHelloBytes> hello{};
-    if (!ReadAll(channel.get(), hello, Clock::now() + fileLimit) || !measure::IsHello(hello)) {
-      Stop();
-      return false;
-    }
-    return true;
+void MeasureChannel::End() {
+  impl_->channel = Fd();
+  const std::lock_guard lock(mutex_);
+  if (impl_->pid == 0) return;
+  ::kill(impl_->pid, SIGKILL);
+  while (::waitpid(impl_->pid, nullptr, 0) < 0 && errno == EINTR) {
   }
+  impl_->pid = 0;
+  killed_ = false;
+}
 
-  void Stop() {
-    channel = Fd();
-    const std::lock_guard lock(mutex);
-    if (pid == 0) return;
-    ::kill(pid, SIGKILL);
-    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-    }
-    pid = 0;
-    killed = false;
-  }
+bool MeasureChannel::HasProcessLocked() const { return impl_->pid != 0; }
 
-  bool Running() {
-    const std::lock_guard lock(mutex);
-    return pid != 0 && !killed;
-  }
-};
+void MeasureChannel::KillLocked() { ::kill(impl_->pid, SIGKILL); }
 
 std::filesystem::path MeasuringProcess::Find() {
   if (const char* named = std::getenv("TALLIMO_MEASURE"); named && *named) return named;
@@ -198,46 +177,23 @@ std::filesystem::path MeasuringProcess::Find() {
 }
 
 MeasureChannel::MeasureChannel(std::filesystem::path program, std::chrono::milliseconds fileLimit)
-    : impl_(std::make_unique<Impl>()) {
-  impl_->program = std::move(program);
-  impl_->fileLimit = fileLimit;
-}
+    : program_(std::move(program)), fileLimit_(fileLimit), impl_(std::make_unique<Impl>()) {}
 
-MeasureChannel::~MeasureChannel() { impl_->Stop(); }
+MeasureChannel::~MeasureChannel() { End(); }
 
 MeasureChannel::Handed MeasureChannel::Hand(const std::filesystem::path& file) {
-  Impl& impl = *impl_;
   const Fd opened = OpenRegularFile(file);
-  if (!opened) return Handed::kNotSent;
-  if (!Start()) return Handed::kNotSent;
+  if (!opened || !Start()) return Handed::kNotSent;
   const std::string request = measure::EncodeRequest(0, file.filename().string());
-  return SendRequest(impl.channel.get(), request, opened.get()) ? Handed::kSent : Handed::kBroken;
+  return SendRequest(impl_->channel.get(), request, opened.get()) ? Handed::kSent
+                                                                  : Handed::kBroken;
 }
 
 std::optional<std::int64_t> MeasureChannel::Answer() {
   if (!impl_->channel) return std::nullopt;
   std::array<std::uint8_t, measure::kReplyBytes> reply{};
-  if (!ReadAll(impl_->channel.get(), reply, Clock::now() + impl_->fileLimit)) return std::nullopt;
+  if (!ReadAll(impl_->channel.get(), reply, Clock::now() + fileLimit_)) return std::nullopt;
   return measure::DecodeReply(reply);
-}
-
-bool MeasureChannel::Start() {
-  if (impl_->Running()) return true;
-  impl_->Stop();  // reaps a process that crashed or was interrupted
-  return !impl_->unavailable && impl_->Start();
-}
-
-bool MeasureChannel::Running() { return impl_->Running(); }
-
-void MeasureChannel::Stop() { impl_->Stop(); }
-
-void MeasureChannel::Retry() { impl_->unavailable = false; }
-
-void MeasureChannel::Interrupt() {
-  const std::lock_guard lock(impl_->mutex);
-  if (impl_->pid != 0 && !impl_->killed) ::kill(impl_->pid, SIGKILL);
-  impl_->killed = true;
-  impl_->interrupted = true;
 }
 
 }  // namespace media

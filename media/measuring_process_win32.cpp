@@ -154,109 +154,13 @@ bool Transfer(HANDLE pipe, std::span<std::uint8_t> bytes, bool write, Clock::tim
 }  // namespace
 
 struct MeasureChannel::Impl {
-  std::filesystem::path program;
-  std::chrono::milliseconds fileLimit;
-
-  std::mutex mutex;  // guards process against Interrupt from the window's thread
-  Handle process;
-  bool killed = false;
-  bool interrupted = false;  // since the last start began
+  Handle process;  // guarded by mutex_
   Handle job;
   Handle pipe;
-  bool unavailable = false;
-
-  // Starts the process. One that cannot be started is not tried again during the drop, unless
-  // it was interrupted while starting.
-  bool Start() {
-    {
-      const std::lock_guard lock(mutex);
-      interrupted = false;
-    }
-    if (Launch()) return true;
-    const std::lock_guard lock(mutex);
-    unavailable = !interrupted;
-    return false;
-  }
-
-  // Starts the process in its job and waits for its hello; false, with nothing left running, if
-  // it fails.
-  bool Launch() {
-    static std::atomic<unsigned> serial = 0;
-    const std::wstring name = L"\\\\.\\pipe\\tallimo-measure-" +
-                              std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(serial++);
-    Handle ours(::CreateNamedPipeW(
-        name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, kPipeBytes,
-        kPipeBytes, 0, nullptr));
-    if (!ours) return false;
-    SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
-    Handle theirs(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &inherited,
-                                OPEN_EXISTING, 0, nullptr));
-    Handle newJob = MakeJob();
-    Handle token = MakeToken();
-    if (!theirs || !newJob || !token) return false;
-
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = theirs.get();
-    startup.hStdOutput = theirs.get();
-    startup.hStdError = nullptr;
-    std::wstring commandLine = L"\"" + program.wstring() + L"\"";
-    PROCESS_INFORMATION started{};
-    // Suspended until it is in the job, so that it runs no instruction outside it.
-    const BOOL created = ::CreateProcessAsUserW(
-        token.get(), program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-        CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started);
-    // Only the child may hold its end: its death must break the pipe.
-    theirs = Handle();
-    if (!created) return false;
-    Handle child(started.hProcess);
-    const Handle thread(started.hThread);
-    if (!::AssignProcessToJobObject(newJob.get(), child.get())) {
-      ::TerminateProcess(child.get(), 1);
-      return false;
-    }
-    ::ResumeThread(thread.get());
-    {
-      const std::lock_guard lock(mutex);
-      process = std::move(child);
-      killed = false;
-    }
-    job = std::move(newJob);
-    pipe = std::move(ours);
-    std::array<std::uint8_t, measure::kHelloBytes> hello{};
-    if (!Transfer(pipe.get(), hello, false, Clock::now() + fileLimit) || !measure::IsHello(hello)) {
-      Stop();
-      return false;
-    }
-    return true;
-  }
-
-  void Stop() {
-    {
-      const std::lock_guard lock(mutex);
-      if (process) {
-        ::TerminateProcess(process.get(), 1);
-        ::WaitForSingleObject(process.get(), INFINITE);
-      }
-      process = Handle();
-      killed = false;
-    }
-    pipe = Handle();
-    job = Handle();
-  }
-
-  bool Running() {
-    const std::lock_guard lock(mutex);
-    return process && !killed;
-  }
 
   // The file's handle as a number the process can use; it closes it when done.
   std::uint64_t HandOver(const Handle& file) {
     HANDLE theirs = nullptr;
-    const std::lock_guard lock(mutex);
     if (!process || !::DuplicateHandle(::GetCurrentProcess(), file.get(), process.get(), &theirs,
                                        GENERIC_READ, FALSE, 0)) {
       return 0;
@@ -264,6 +168,80 @@ struct MeasureChannel::Impl {
     return reinterpret_cast<std::uintptr_t>(theirs);
   }
 };
+
+// The process starts in its job.
+bool MeasureChannel::Launch() {
+  static std::atomic<unsigned> serial = 0;
+  const std::wstring name = L"\\\\.\\pipe\\tallimo-measure-" +
+                            std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                            std::to_wstring(serial++);
+  Handle ours(::CreateNamedPipeW(
+      name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+      PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, kPipeBytes,
+      kPipeBytes, 0, nullptr));
+  if (!ours) return false;
+  SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
+  Handle theirs(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &inherited,
+                              OPEN_EXISTING, 0, nullptr));
+  Handle newJob = MakeJob();
+  Handle token = MakeToken();
+  if (!theirs || !newJob || !token) return false;
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = theirs.get();
+  startup.hStdOutput = theirs.get();
+  startup.hStdError = nullptr;
+  std::wstring commandLine = L"\"" + program_.wstring() + L"\"";
+  PROCESS_INFORMATION started{};
+  // Suspended until it is in the job, so that it runs no instruction outside it.
+  const BOOL created = ::CreateProcessAsUserW(
+      token.get(), program_.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+      CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started);
+  // Only the child may hold its end: its death must break the pipe.
+  theirs = Handle();
+  if (!created) return false;
+  Handle child(started.hProcess);
+  const Handle thread(started.hThread);
+  if (!::AssignProcessToJobObject(newJob.get(), child.get())) {
+    ::TerminateProcess(child.get(), 1);
+    return false;
+  }
+  ::ResumeThread(thread.get());
+  {
+    const std::lock_guard lock(mutex_);
+    impl_->process = std::move(child);
+    killed_ = false;
+  }
+  impl_->job = std::move(newJob);
+  impl_->pipe = std::move(ours);
+  std::array<std::uint8_t, measure::kHelloBytes> hello{};
+  if (!Transfer(impl_->pipe.get(), hello, false, Clock::now() + fileLimit_) ||
+      !measure::IsHello(hello)) {
+    End();
+    return false;
+  }
+  return true;
+}
+
+void MeasureChannel::End() {
+  {
+    const std::lock_guard lock(mutex_);
+    if (impl_->process) {
+      ::TerminateProcess(impl_->process.get(), 1);
+      ::WaitForSingleObject(impl_->process.get(), INFINITE);
+    }
+    impl_->process = Handle();
+    killed_ = false;
+  }
+  impl_->pipe = Handle();
+  impl_->job = Handle();
+}
+
+bool MeasureChannel::HasProcessLocked() const { return static_cast<bool>(impl_->process); }
+
+void MeasureChannel::KillLocked() { ::TerminateProcess(impl_->process.get(), 1); }
 
 std::filesystem::path MeasuringProcess::Find() {
   if (const DWORD length = ::GetEnvironmentVariableW(L"TALLIMO_MEASURE", nullptr, 0); length > 1) {
@@ -277,27 +255,27 @@ std::filesystem::path MeasuringProcess::Find() {
 }
 
 MeasureChannel::MeasureChannel(std::filesystem::path program, std::chrono::milliseconds fileLimit)
-    : impl_(std::make_unique<Impl>()) {
-  impl_->program = std::move(program);
-  impl_->fileLimit = fileLimit;
-}
+    : program_(std::move(program)), fileLimit_(fileLimit), impl_(std::make_unique<Impl>()) {}
 
-MeasureChannel::~MeasureChannel() { impl_->Stop(); }
+MeasureChannel::~MeasureChannel() { End(); }
 
 MeasureChannel::Handed MeasureChannel::Hand(const std::filesystem::path& file) {
-  Impl& impl = *impl_;
   const Handle opened = OpenDiskFile(file);
-  if (!opened) return Handed::kNotSent;
-  if (!Start()) return Handed::kNotSent;
-  const std::uint64_t handle = impl.HandOver(opened);
+  if (!opened || !Start()) return Handed::kNotSent;
+  std::uint64_t handle = 0;
+  {
+    // The process is not ended under the handle being duplicated into it.
+    const std::lock_guard lock(mutex_);
+    handle = impl_->HandOver(opened);
+  }
   if (handle == 0) return Handed::kBroken;
   const std::u8string name = file.filename().u8string();
   std::string request = measure::EncodeRequest(
       handle, std::string_view(reinterpret_cast<const char*>(name.data()), name.size()));
   // The pipe's buffer takes a request at once unless the process stopped reading.
-  return Transfer(impl.pipe.get(),
+  return Transfer(impl_->pipe.get(),
                   std::span(reinterpret_cast<std::uint8_t*>(request.data()), request.size()),
-                  true, Clock::now() + impl.fileLimit)
+                  true, Clock::now() + fileLimit_)
              ? Handed::kSent
              : Handed::kBroken;
 }
@@ -305,29 +283,10 @@ MeasureChannel::Handed MeasureChannel::Hand(const std::filesystem::path& file) {
 std::optional<std::int64_t> MeasureChannel::Answer() {
   if (!impl_->pipe) return std::nullopt;
   std::array<std::uint8_t, measure::kReplyBytes> reply{};
-  if (!Transfer(impl_->pipe.get(), reply, false, Clock::now() + impl_->fileLimit)) {
+  if (!Transfer(impl_->pipe.get(), reply, false, Clock::now() + fileLimit_)) {
     return std::nullopt;
   }
   return measure::DecodeReply(reply);
-}
-
-bool MeasureChannel::Start() {
-  if (impl_->Running()) return true;
-  impl_->Stop();  // reaps a process that crashed or was interrupted
-  return !impl_->unavailable && impl_->Start();
-}
-
-bool MeasureChannel::Running() { return impl_->Running(); }
-
-void MeasureChannel::Stop() { impl_->Stop(); }
-
-void MeasureChannel::Retry() { impl_->unavailable = false; }
-
-void MeasureChannel::Interrupt() {
-  const std::lock_guard lock(impl_->mutex);
-  if (impl_->process && !impl_->killed) ::TerminateProcess(impl_->process.get(), 1);
-  impl_->killed = true;
-  impl_->interrupted = true;
 }
 
 }  // namespace media

@@ -199,7 +199,7 @@ TEST(MeasuringQueueTest, TellsTheReaderWhatComesNextAndWhenItIsDone) {
                        {.prepare = [&] { note("prepare"); },
                         .ahead = [&](std::vector<std::filesystem::path> files) {
                           std::string names = "ahead";
-                          for (const auto& file : files) names += " " + file.string();
+                          for (const auto& file : files) names.append(" ").append(file.string());
                           note(names);
                         },
                         .finished = [&] { note("finished"); },
