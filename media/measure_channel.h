@@ -21,7 +21,7 @@ class MeasureChannel {
   enum class Handed {
     kSent,     // the process has the file; its answer will come
     kNotSent,  // the file is not a readable regular file, or no process could be started
-    kBroken,   // the channel failed: the process must be ended
+    kBroken,   // the channel failed: the process has ended and takes no more files
   };
   // Starts a process when none runs; false when none could be. A process that could not be
   // started is not tried again until Retry, unless an Interrupt came while it started.

@@ -58,7 +58,7 @@ class MeasuringProcess {
   void Interrupt();
 
   // What a MeasuringQueue needs to measure through this process: Measure as its reader, Prepare
-  // when a drop is coming, Ahead for the file after it, Finish when it runs out of drops and
+  // when a drop is coming, Ahead for the files after it, Finish when it runs out of drops and
   // Interrupt when it is cancelled or closed.
   MeasuringQueue::Reader Reader() {
     return [this](const std::filesystem::path& file) { return Measure(file); };
