@@ -163,8 +163,9 @@ void MeasuringQueue::Run() {
     }
     m_work.wait(lock, wanted);
     if (m_stopping) return;
-    if (m_waiting.empty()) continue;  // asked to prepare
-    m_prepare = false;  // a drop is here already
+    // Asked to prepare. Asked while a drop is measured, the prepare waits for the queue to empty:
+    // the reader is then kept ready for the next drop instead of finished.
+    if (m_waiting.empty()) continue;
 
     if (!m_waiting.front().walked && !WalkLocked(lock)) {
       if (m_stopping) return;
