@@ -17,9 +17,13 @@ namespace {
 bool Allow(scmp_filter_ctx filter, int call) {
   return seccomp_rule_add(filter, SCMP_ACT_ALLOW, call, 0) == 0;
 }
+// The call with its first argument equal to `value` (libseccomp's SCMP_A0 is C, not C++).
+bool AllowWithFirst(scmp_filter_ctx filter, int call, scmp_datum_t value) {
+  const scmp_arg_cmp first{.arg = 0, .op = SCMP_CMP_EQ, .datum_a = value, .datum_b = 0};
+  return seccomp_rule_add(filter, SCMP_ACT_ALLOW, call, 1, first) == 0;
+}
 bool AllowOnFd(scmp_filter_ctx filter, int call, int fd) {
-  return seccomp_rule_add(filter, SCMP_ACT_ALLOW, call, 1,
-                          SCMP_A0(SCMP_CMP_EQ, static_cast<scmp_datum_t>(fd))) == 0;
+  return AllowWithFirst(filter, call, static_cast<scmp_datum_t>(fd));
 }
 
 // What the readers, the C and C++ libraries and the allocator need once the process runs. Every
@@ -64,8 +68,7 @@ bool InstallFilter() {
        AllowOnFd(filter, SCMP_SYS(write), STDERR_FILENO) &&
        AllowOnFd(filter, SCMP_SYS(writev), STDERR_FILENO);
   // abort() signals the process itself, and nothing else.
-  ok = ok && seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(tgkill), 1,
-                              SCMP_A0(SCMP_CMP_EQ, static_cast<scmp_datum_t>(::getpid()))) == 0;
+  ok = ok && AllowWithFirst(filter, SCMP_SYS(tgkill), static_cast<scmp_datum_t>(::getpid()));
   ok = ok && seccomp_load(filter) == 0;
   seccomp_release(filter);
   return ok;
