@@ -14,5 +14,4 @@ export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 # Without it, the accessibility bridge of other toolkits would look for a GTK module.
 export NO_AT_BRIDGE=1
 
-exec xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" \
-  dbus-run-session -- /usr/bin/python3 "$here/accessibility_test.py" "$program"
+exec "$here/on_virtual_display.sh" dbus-run-session -- /usr/bin/python3 "$here/accessibility_test.py" "$program"

@@ -7,8 +7,8 @@ set -euo pipefail
 program=$(realpath "$1")
 export QT_QPA_PLATFORM=xcb
 
-# xvfb-run keeps the X server for as long as the inner script runs.
-exec xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" bash -euo pipefail -c '
+# The X server lives for as long as the inner script runs.
+exec "$(dirname "$(realpath "$0")")/on_virtual_display.sh" bash -euo pipefail -c '
 program=$1
 "$program" &
 pid=$!
