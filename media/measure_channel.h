@@ -13,6 +13,10 @@ namespace media {
 
 class MeasureChannel {
  public:
+  // How long a new process may take to greet: starting a program is not reading a file, and on a
+  // busy machine (or under Wine) it can take longer than a file may.
+  static constexpr std::chrono::seconds kStartLimit{30};
+
   MeasureChannel(std::filesystem::path program, std::chrono::milliseconds fileLimit);
   ~MeasureChannel();  // ends the process at once
   MeasureChannel(const MeasureChannel&) = delete;

@@ -142,7 +142,7 @@ bool MeasureChannel::Launch() {
   }
   impl_->channel = std::move(ours);
   std::array<std::uint8_t, measure::kHelloBytes> hello{};
-  if (!ReadAll(impl_->channel.get(), hello, Clock::now() + fileLimit_) ||
+  if (!ReadAll(impl_->channel.get(), hello, Clock::now() + kStartLimit) ||
       !measure::IsHello(hello)) {
     End();
     return false;

@@ -217,7 +217,7 @@ bool MeasureChannel::Launch() {
   impl_->job = std::move(newJob);
   impl_->pipe = std::move(ours);
   std::array<std::uint8_t, measure::kHelloBytes> hello{};
-  if (!Transfer(impl_->pipe.get(), hello, false, Clock::now() + fileLimit_) ||
+  if (!Transfer(impl_->pipe.get(), hello, false, Clock::now() + kStartLimit) ||
       !measure::IsHello(hello)) {
     End();
     return false;
