@@ -51,22 +51,22 @@ QString MebibyteList() {
 // one is timed too and the median and the slowest are reported as counters.
 class EventTimes {
  public:
-  void Start() { start_ = std::chrono::steady_clock::now(); }
+  void Start() { m_start = std::chrono::steady_clock::now(); }
   void Stop() {
-    times_.push_back(
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_)
+    m_times.push_back(
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - m_start)
             .count());
   }
   void Report(benchmark::State& state) {
-    if (times_.empty()) return;
-    std::sort(times_.begin(), times_.end());
-    state.counters["median_ms"] = times_[times_.size() / 2];
-    state.counters["max_ms"] = times_.back();
+    if (m_times.empty()) return;
+    std::sort(m_times.begin(), m_times.end());
+    state.counters["median_ms"] = m_times[m_times.size() / 2];
+    state.counters["max_ms"] = m_times.back();
   }
 
  private:
-  std::chrono::steady_clock::time_point start_;
-  std::vector<double> times_;
+  std::chrono::steady_clock::time_point m_start;
+  std::vector<double> m_times;
 };
 
 struct ShownDialog {
@@ -159,8 +159,7 @@ void BM_DropThousandWaveFiles(benchmark::State& state) {
       QList<QUrl> urls;
       for (const QString& path : paths) urls.append(QUrl::fromLocalFile(path));
       files.setUrls(urls);
-      QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &files, Qt::LeftButton,
-                            Qt::NoModifier);
+      QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
       QApplication::sendEvent(&dialog, &enter);
       // A hand moving files across the screen takes longer than the start.
       QTest::qWait(300);

@@ -55,25 +55,25 @@ class Times {
     const auto start = std::chrono::steady_clock::now();
     event();
     ::RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    times_.push_back(
+    m_times.push_back(
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
             .count());
     Pump();
   }
   double Median() {
-    std::sort(times_.begin(), times_.end());
-    return times_[times_.size() / 2];
+    std::sort(m_times.begin(), m_times.end());
+    return m_times[m_times.size() / 2];
   }
   // With `whole`, also how much of it the median is.
   void Print(const char* what, double whole = 0) {
     const double median = Median();
-    std::printf("%-62s median %6.2f ms   slowest %6.2f ms", what, median, times_.back());
+    std::printf("%-62s median %6.2f ms   slowest %6.2f ms", what, median, m_times.back());
     if (whole > 0) std::printf("   %.0f%% of the plain edit box", 100 * median / whole);
     std::printf("\n");
   }
 
  private:
-  std::vector<double> times_;
+  std::vector<double> m_times;
 };
 
 // An edit box with nothing behind it: the styles, font and place of Tallimo's list, and a control

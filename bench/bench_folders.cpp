@@ -1,4 +1,4 @@
-// Dropped folders, through the measuring queue as the window uses it: a music library of 10,000
+// Dropped folders, through the drop session as the window uses it: a music library of 10,000
 // MP3 files in 100 folders, walked and measured, against mediainfo over the same folder; and a tree
 // of 100,000 small files that are not media (a source tree), walked without opening any of them,
 // and how soon a Cancel in the middle of that walk frees the worker. The files are made here: one
@@ -16,8 +16,9 @@
 #include <string>
 #include <thread>
 
-#include "media/measuring_queue.h"
-#include "media/play_length.h"
+#include "drops/drop_session.h"
+#include "tests/drops/test_measurers.h"
+#include "tests/readers/seconds_of.h"
 
 namespace {
 
@@ -31,9 +32,9 @@ constexpr int kOtherFilesPerFolder = 100;
 class Trees {
  public:
   Trees()
-      : dir_(fs::temp_directory_path() / ("tallimo-bench-folders-" + std::to_string(::getpid()))) {
-    fs::create_directories(dir_);
-    const fs::path song = dir_ / "song.mp3";
+      : m_dir(fs::temp_directory_path() / ("tallimo-bench-folders-" + std::to_string(::getpid()))) {
+    fs::create_directories(m_dir);
+    const fs::path song = m_dir / "song.mp3";
     const std::string command =
         std::string(TALLIMO_FFMPEG_TOOL) +
         " -hide_banner -loglevel error -nostdin -y -f lavfi -i sine=frequency=440:duration=3.5 "
@@ -56,17 +57,17 @@ class Trees {
             << "int x;\n";
       }
     }
-    made_ = true;
+    m_made = true;
   }
-  ~Trees() { fs::remove_all(dir_); }
+  ~Trees() { fs::remove_all(m_dir); }
 
-  bool made() const { return made_; }
-  fs::path music() const { return dir_ / "Music"; }
-  fs::path source() const { return dir_ / "Source"; }
+  bool made() const { return m_made; }
+  fs::path music() const { return m_dir / "Music"; }
+  fs::path source() const { return m_dir / "Source"; }
 
  private:
-  fs::path dir_;
-  bool made_ = false;
+  fs::path m_dir;
+  bool m_made = false;
 };
 
 const Trees& GetTrees() {
@@ -74,39 +75,42 @@ const Trees& GetTrees() {
   return trees;
 }
 
-// The window's side of the queue: waits for each wake-up and collects, until the drops are in.
+// The window's side of the drop session, the files measured in this process: waits for each
+// wake-up and collects, until the drops are in.
 class Window {
  public:
-  Window() : queue_([this] { Wake(); }, media::GetPlaySeconds) {}
+  Window()
+      : m_session([this] { Wake(); },
+                  std::make_unique<drops_test::MeasureBy>(readers_test::SecondsOf)) {}
 
-  media::MeasuringQueue& queue() { return queue_; }
+  drops::DropSession& session() { return m_session; }
 
   // The lines of the drops still waiting, once all of them are in.
   std::size_t LinesOnceIdle() {
     std::size_t lines = 0;
     for (;;) {
       {
-        std::unique_lock lock(mutex_);
-        woken_.wait(lock, [this] { return news_; });
-        news_ = false;
+        std::unique_lock lock(m_mutex);
+        m_woken.wait(lock, [this] { return m_news; });
+        m_news = false;
       }
-      const media::MeasuringQueue::News news = queue_.Collect();
-      for (const auto& measured : news.measured) lines += measured.lengths.size();
-      if (!news.busy) return lines;
+      const drops::DropSession::News news = m_session.Collect();
+      for (const auto& landed : news.landed) lines += landed.size();
+      if (!m_session.Busy()) return lines;
     }
   }
 
  private:
   void Wake() {
-    const std::lock_guard lock(mutex_);
-    news_ = true;
-    woken_.notify_all();
+    const std::lock_guard lock(m_mutex);
+    m_news = true;
+    m_woken.notify_all();
   }
 
-  std::mutex mutex_;
-  std::condition_variable woken_;
-  bool news_ = false;
-  media::MeasuringQueue queue_;
+  std::mutex m_mutex;
+  std::condition_variable m_woken;
+  bool m_news = false;
+  drops::DropSession m_session;
 };
 
 void BM_DropMusicFolder(benchmark::State& state) {
@@ -117,7 +121,7 @@ void BM_DropMusicFolder(benchmark::State& state) {
   }
   for (auto _ : state) {
     Window window;
-    window.queue().Add({trees.music()});
+    window.session().Drop({trees.music()});
     if (window.LinesOnceIdle() != kFolders * kFilesPerFolder) state.SkipWithError("lines missing");
   }
   state.SetItemsProcessed(state.iterations() * kFolders * kFilesPerFolder);
@@ -153,7 +157,7 @@ void BM_DropSourceTree(benchmark::State& state) {
   }
   for (auto _ : state) {
     Window window;
-    window.queue().Add({trees.source()});
+    window.session().Drop({trees.source()});
     // No file counts: the folder names itself in one line.
     if (window.LinesOnceIdle() != 1) state.SkipWithError("a source file was listed");
   }
@@ -172,11 +176,11 @@ void BM_CancelSourceTreeWalk(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     Window window;
-    window.queue().Add({trees.source()});
+    window.session().Drop({trees.source()});
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     state.ResumeTiming();
-    window.queue().CancelAll();
-    window.queue().Add({});
+    window.session().Cancel();
+    window.session().Drop({});
     window.LinesOnceIdle();
   }
 }

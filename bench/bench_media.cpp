@@ -9,18 +9,19 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <span>
 #include <string>
 
 #include "bench/mixed_media_files.h"
-#include "media/measuring_process.h"
-#include "media/play_length.h"
+#include "drops/measuring_process.h"
+#include "tests/readers/seconds_of.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using media_bench::Kind;
 using media_bench::MixedFiles;
-using media_test::BytesRead;
+using readers_test::BytesRead;
 
 const MixedFiles& Files() {
   static const MixedFiles files;
@@ -34,7 +35,7 @@ void BM_GetPlaySeconds(benchmark::State& state) {
     return;
   }
   for (std::size_t i = 0; i < files.paths().size(); ++i) {
-    if (media::GetPlaySeconds(files.paths()[i]) != files.seconds()[i]) {
+    if (readers_test::SecondsOf(files.paths()[i]) != files.seconds()[i]) {
       state.SkipWithError(("wrong length for " + files.paths()[i].string()).c_str());
       return;
     }
@@ -43,7 +44,7 @@ void BM_GetPlaySeconds(benchmark::State& state) {
   for (auto _ : state) {
     const std::int64_t before = BytesRead();
     for (const fs::path& path : files.paths())
-      benchmark::DoNotOptimize(media::GetPlaySeconds(path));
+      benchmark::DoNotOptimize(readers_test::SecondsOf(path));
     bytes += BytesRead() - before;
   }
   const auto files_read = static_cast<double>(state.iterations() * files.paths().size());
@@ -64,14 +65,14 @@ double ChildCpuSeconds() {
 // process, which is ended after the drop.
 void BM_MeasuringProcess(benchmark::State& state) {
   const MixedFiles& files = Files();
-  if (files.paths().empty() || media::MeasuringProcess::Find().empty()) {
+  if (files.paths().empty() || drops::MeasuringProcess::Find().empty()) {
     state.SkipWithError("ffmpeg could not make the files, or TALLIMO_MEASURE is not set");
     return;
   }
   // 1: the process was started while the files were dragged over the window, as the shells do;
   // 0: the drop starts it, as for files given on the command line.
   const bool prepared = state.range(0) == 1;
-  media::MeasuringProcess process;
+  drops::MeasuringProcess process;
   const double childBefore = ChildCpuSeconds();
   for (auto _ : state) {
     if (prepared) {
@@ -80,12 +81,11 @@ void BM_MeasuringProcess(benchmark::State& state) {
       state.ResumeTiming();
     }
     for (std::size_t i = 0; i < files.paths().size(); ++i) {
-      // As the queue does: the files after it go to the process along with this one.
-      const std::size_t end =
-          std::min(files.paths().size(), i + 1 + media::MeasuringHooks::kLookAhead);
-      process.Ahead({files.paths().begin() + static_cast<std::ptrdiff_t>(i + 1),
-                     files.paths().begin() + static_cast<std::ptrdiff_t>(end)});
-      if (process.Measure(files.paths()[i]) != files.seconds()[i]) {
+      // As the drop session does: the files after it go to the process along with this one.
+      const std::size_t end = std::min(files.paths().size(), i + 1 + drops::Measurer::kLookAhead);
+      const std::span<const fs::path> ahead(files.paths().data() + i + 1,
+                                            files.paths().data() + end);
+      if (process.Measure(files.paths()[i], ahead) != files.seconds()[i]) {
         state.SkipWithError(("wrong length for " + files.paths()[i].string()).c_str());
         return;
       }
@@ -146,14 +146,14 @@ void BM_BytesReadPerFormat(benchmark::State& state) {
     state.SkipWithError("ffmpeg could not make the file");
     return;
   }
-  if (media::GetPlaySeconds(file) != kind.seconds) {
+  if (readers_test::SecondsOf(file) != kind.seconds) {
     state.SkipWithError(("wrong length for " + file.string()).c_str());
     return;
   }
   std::int64_t bytes = 0;
   for (auto _ : state) {
     const std::int64_t before = BytesRead();
-    benchmark::DoNotOptimize(media::GetPlaySeconds(file));
+    benchmark::DoNotOptimize(readers_test::SecondsOf(file));
     bytes += BytesRead() - before;
   }
   state.SetLabel(kind.name);

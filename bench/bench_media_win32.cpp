@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bench/mixed_media_files.h"
-#include "media/play_length.h"
+#include "tests/readers/seconds_of.h"
 
 namespace {
 
@@ -21,15 +21,15 @@ struct Round {
 };
 
 Round Measure(const media_bench::MixedFiles& files) {
-  const std::int64_t before = media_test::BytesRead();
+  const std::int64_t before = readers_test::BytesRead();
   const auto start = std::chrono::steady_clock::now();
   std::int64_t total = 0;
-  for (const auto& path : files.paths()) total += media::GetPlaySeconds(path);
+  for (const auto& path : files.paths()) total += readers_test::SecondsOf(path);
   const auto stop = std::chrono::steady_clock::now();
   // Keeps the calls from being optimised away.
   if (total < 0) std::puts("negative total");
   return {std::chrono::duration<double, std::milli>(stop - start).count(),
-          media_test::BytesRead() - before};
+          readers_test::BytesRead() - before};
 }
 
 }  // namespace
@@ -41,7 +41,7 @@ int main() {
     return 1;
   }
   for (std::size_t i = 0; i < files.paths().size(); ++i) {
-    if (media::GetPlaySeconds(files.paths()[i]) != files.seconds()[i]) {
+    if (readers_test::SecondsOf(files.paths()[i]) != files.seconds()[i]) {
       std::fprintf(stderr, "wrong length for %s\n", files.paths()[i].string().c_str());
       return 1;
     }
@@ -53,7 +53,7 @@ int main() {
   const Round& median = rounds[rounds.size() / 2];
   const auto count = static_cast<double>(files.paths().size());
   std::printf(
-      "media::GetPlaySeconds, %zu mixed files: median %.1f ms (%.1f us a file), "
+      "readers::PlaySeconds, %zu mixed files: median %.1f ms (%.1f us a file), "
       "slowest %.1f ms; read %.1f KiB a file\n",
       files.paths().size(), median.milliseconds, 1000 * median.milliseconds / count,
       rounds.back().milliseconds, static_cast<double>(median.bytes) / count / 1024);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "io/file.h"
 #include "wave/wave_duration.h"
 
 namespace {
@@ -46,22 +47,22 @@ std::array<char, 44> CanonicalHeader() {
 // 1,000 files of one to a thousand seconds, sparse so they cost no disk space; removed at exit.
 class WaveFiles {
  public:
-  WaveFiles() : dir_(fs::temp_directory_path() / ("tallimo-bench-" + std::to_string(::getpid()))) {
-    fs::create_directories(dir_);
+  WaveFiles() : m_dir(fs::temp_directory_path() / ("tallimo-bench-" + std::to_string(::getpid()))) {
+    fs::create_directories(m_dir);
     const auto header = CanonicalHeader();
     for (int i = 0; i < kFiles; ++i) {
-      paths_.push_back(dir_ / ("take" + std::to_string(i) + ".wav"));
-      std::ofstream(paths_.back(), std::ios::binary).write(header.data(), header.size());
-      fs::resize_file(paths_.back(), header.size() + (i + 1) * std::uintmax_t{44100 * 4});
+      m_paths.push_back(m_dir / ("take" + std::to_string(i) + ".wav"));
+      std::ofstream(m_paths.back(), std::ios::binary).write(header.data(), header.size());
+      fs::resize_file(m_paths.back(), header.size() + (i + 1) * std::uintmax_t{44100 * 4});
     }
   }
-  ~WaveFiles() { fs::remove_all(dir_); }
+  ~WaveFiles() { fs::remove_all(m_dir); }
 
-  const std::vector<fs::path>& paths() const { return paths_; }
+  const std::vector<fs::path>& paths() const { return m_paths; }
 
  private:
-  fs::path dir_;
-  std::vector<fs::path> paths_;
+  fs::path m_dir;
+  std::vector<fs::path> m_paths;
 };
 
 const std::vector<fs::path>& Paths() {
@@ -86,7 +87,10 @@ BENCHMARK(BM_OpenReadCloseFloor)->Unit(benchmark::kMicrosecond);
 void BM_GetWaveSeconds(benchmark::State& state) {
   const auto& paths = Paths();
   for (auto _ : state) {
-    for (const fs::path& path : paths) benchmark::DoNotOptimize(wave::GetWaveSeconds(path));
+    for (const fs::path& path : paths) {
+      const auto file = io::File::Open(path);
+      benchmark::DoNotOptimize(file ? wave::GetWaveSeconds(*file) : 0);
+    }
   }
   state.SetItemsProcessed(state.iterations() * kFiles);
 }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/media/fixture_tools.h"
+#include "tests/readers/fixture_tools.h"
 
 namespace media_bench {
 
@@ -42,31 +42,31 @@ inline constexpr Kind kKinds[] = {
 class MixedFiles {
  public:
   MixedFiles()
-      : dir_(fs::temp_directory_path() / ("tallimo-bench-media-" + media_test::ProcessId())) {
-    fs::create_directories(dir_);
+      : m_dir(fs::temp_directory_path() / ("tallimo-bench-media-" + readers_test::ProcessId())) {
+    fs::create_directories(m_dir);
     for (const Kind& kind : kKinds) {
-      const fs::path original = dir_ / kind.name;
-      if (!media_test::RunFfmpeg(kind.arguments, original) || !fs::exists(original)) {
-        paths_.clear();
+      const fs::path original = m_dir / kind.name;
+      if (!readers_test::RunFfmpeg(kind.arguments, original) || !fs::exists(original)) {
+        m_paths.clear();
         return;
       }
       for (int i = 0; i < kCopies; ++i) {
-        const fs::path copy = dir_ / (std::to_string(i) + "-" + kind.name);
+        const fs::path copy = m_dir / (std::to_string(i) + "-" + kind.name);
         fs::copy_file(original, copy);
-        paths_.push_back(copy);
-        seconds_.push_back(kind.seconds);
+        m_paths.push_back(copy);
+        m_seconds.push_back(kind.seconds);
       }
     }
   }
-  ~MixedFiles() { fs::remove_all(dir_); }
+  ~MixedFiles() { fs::remove_all(m_dir); }
 
-  const std::vector<fs::path>& paths() const { return paths_; }
-  const std::vector<std::int64_t>& seconds() const { return seconds_; }
+  const std::vector<fs::path>& paths() const { return m_paths; }
+  const std::vector<std::int64_t>& seconds() const { return m_seconds; }
 
  private:
-  fs::path dir_;
-  std::vector<fs::path> paths_;
-  std::vector<std::int64_t> seconds_;
+  fs::path m_dir;
+  std::vector<fs::path> m_paths;
+  std::vector<std::int64_t> m_seconds;
 };
 
 }  // namespace media_bench

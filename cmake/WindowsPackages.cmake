@@ -46,7 +46,7 @@ add_custom_command(OUTPUT ${package_base}.zip
   DEPENDS ${zipped_paths}
   VERBATIM)
 
-# The extensions the installer registers for "Open with", from media/media_types.txt.
+# The extensions the installer registers for "Open with", from drops/media_types.txt.
 set(types_nsh ${CMAKE_BINARY_DIR}/supported_types.nsh)
 set(types "")
 foreach(extension IN LISTS TALLIMO_MEDIA_EXTENSIONS)

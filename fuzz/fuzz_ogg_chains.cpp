@@ -4,10 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <span>
 #include <vector>
 
-#include "media/ogg_chains.h"
+#include "readers/ogg_chains.h"
 
 namespace {
 
@@ -46,6 +45,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
         std::copy_n(data.begin() + offset, count, into.begin());
         return static_cast<std::int64_t>(count);
       });
-  if ((micros && *micros < 0) || requested > media::kOggChainReadBudget) __builtin_trap();
+  if ((micros && *micros < 0) || requested > readers::kOggChainReadBudget) __builtin_trap();
   return 0;
 }

@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <initializer_list>
 
+#include "measure/limits.h"
 #include "measure/lockdown.h"
+#include "measure/protocol.h"
 
 namespace measure {
 

@@ -17,7 +17,7 @@
 #include <unistd.h>
 #endif
 
-namespace measure_test {
+namespace measure {
 
 namespace {
 
@@ -88,4 +88,4 @@ std::optional<std::int64_t> RunTestReader(const std::filesystem::path& name) {
   return std::nullopt;
 }
 
-}  // namespace measure_test
+}  // namespace measure

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <optional>
 
-namespace measure_test {
+namespace measure {
 
 // For a file named "crash…", "hog…", "hang…" or "probe…": what that reader does (the first three
 // never return). A probe tries what the lock-down forbids and returns 100 plus 1 if it could open
@@ -15,4 +15,4 @@ namespace measure_test {
 // process. nullopt for any other name: the real readers measure it.
 std::optional<std::int64_t> RunTestReader(const std::filesystem::path& name);
 
-}  // namespace measure_test
+}  // namespace measure

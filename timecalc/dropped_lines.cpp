@@ -37,21 +37,6 @@ std::u16string DroppedFileLine(std::u16string_view path, SecondCount seconds,
   return line;
 }
 
-std::vector<std::u16string> DroppedFileLines(std::span<const std::u16string> paths,
-                                             std::span<const DroppedLength> lengths,
-                                             std::u16string_view separators) {
-  std::vector<std::u16string> lines;
-  lines.reserve(lengths.size());
-  for (const DroppedLength& length : lengths) {
-    if (length.item >= paths.size()) continue;
-    // A label has its separators inside it: all of it is the name.
-    lines.push_back(length.label.empty()
-                        ? DroppedFileLine(paths[length.item], length.seconds, separators)
-                        : DroppedFileLine(length.label, length.seconds, u""));
-  }
-  return lines;
-}
-
 std::u16string AppendedDropText(std::u16string_view list, std::span<const std::u16string> lines,
                                 LineBreak lineBreak) {
   if (lines.empty()) return {};

@@ -5,7 +5,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "timecalc/edit_text.h"
 #include "timecalc/time_totals.h"
@@ -28,21 +27,6 @@ std::u16string DroppedFileName(std::u16string_view path,
 // The line a dropped file adds, without its line break: "0:03.25[name]".
 std::u16string DroppedFileLine(std::u16string_view path, SecondCount seconds,
                                std::u16string_view separators = kPathSeparators);
-
-// One line of a measured drop: which of the dropped paths it comes from, and for a file found in a
-// dropped folder its label, the path from the folder's own name with the platform's separators.
-struct DroppedLength {
-  std::size_t item = 0;
-  std::u16string label;  // empty: the dropped path itself, named as DroppedFileName names it
-  SecondCount seconds = 0;
-  friend bool operator==(const DroppedLength&, const DroppedLength&) = default;
-};
-
-// The lines of a measured drop, one per length, in its order; a length of an item that `paths`
-// does not have adds no line.
-std::vector<std::u16string> DroppedFileLines(std::span<const std::u16string> paths,
-                                             std::span<const DroppedLength> lengths,
-                                             std::u16string_view separators = kPathSeparators);
 
 // The text that a drop appends to a list whose text so far is `list` (only its last two units
 // are looked at): the lines, each ending in a line break, preceded by one when the list does not

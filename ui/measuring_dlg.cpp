@@ -5,7 +5,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "media/measuring_progress.h"
+#include "drops/progress.h"
 #include "res/resource.h"
 #include "ui/dialog_builder.h"
 #include "ui/window_ops.h"
@@ -22,7 +22,7 @@ CMeasuringDlg::CMeasuringDlg(QWidget* parent) : QDialog(parent) {
 }
 
 void CMeasuringDlg::SetProgress(std::size_t done, std::size_t total) {
-  const media::ProgressDisplay shown = media::DescribeProgress(done, total);
+  const drops::ProgressDisplay shown = drops::DescribeProgress(done, total);
   m_count->setText(ui::FromUtf16(shown.count));
   // The bar keeps the range it was created with, which is the one the position is given in.
   m_bar->setValue(shown.barPosition);

@@ -60,7 +60,7 @@ std::optional<qint64> NumberValue(QByteArrayView digits) {
 
 class ScriptReader {
  public:
-  explicit ScriptReader(QByteArrayView text) : text_(text) {}
+  explicit ScriptReader(QByteArrayView text) : m_text(text) {}
 
   std::optional<ResourceScript> Read(QString* error);
 
@@ -74,7 +74,7 @@ class ScriptReader {
 
   // Parsing.
   bool Fail(const QString& message, int line);
-  bool Fail(const QString& message) { return Fail(message, token_.line); }
+  bool Fail(const QString& message) { return Fail(message, m_token.line); }
   QString Found() const;
   bool IsWord(const char* word) const;
   bool Expect(Token::Kind kind, const char* what);
@@ -90,71 +90,72 @@ class ScriptReader {
   bool StringTable();
   bool SkipBlock();
 
-  QByteArrayView text_;
-  qsizetype pos_ = 0;
-  qsizetype lineStart_ = 0;
-  int line_ = 1;
-  bool utf8_ = false;  // set by #pragma code_page(65001)
-  Token token_;
-  QString error_;
-  std::uint16_t language_ = kLangEnglishUs;
-  ResourceScript script_;
+  QByteArrayView m_text;
+  qsizetype m_pos = 0;
+  qsizetype m_lineStart = 0;
+  int m_line = 1;
+  bool m_utf8 = false;  // set by #pragma code_page(65001)
+  Token m_token;
+  QString m_error;
+  std::uint16_t m_language = kLangEnglishUs;
+  ResourceScript m_script;
 };
 
 std::optional<ResourceScript> ScriptReader::Read(QString* error) {
   bool ok = Advance();
-  while (ok && token_.kind != Token::Kind::kEnd) ok = Resource();
+  while (ok && m_token.kind != Token::Kind::kEnd) ok = Resource();
   if (!ok) {
-    *error = error_;
+    *error = m_error;
     return std::nullopt;
   }
-  return std::move(script_);
+  return std::move(m_script);
 }
 
 bool ScriptReader::Advance() {
   if (!SkipBlanks()) return false;
-  token_ = Token{};
-  token_.line = line_;
-  if (pos_ == text_.size()) return true;
-  const char c = text_[pos_];
+  m_token = Token{};
+  m_token.line = m_line;
+  if (m_pos == m_text.size()) return true;
+  const char c = m_text[m_pos];
   if (c == ',' || c == '|') {
-    token_.kind = c == ',' ? Token::Kind::kComma : Token::Kind::kBar;
-    ++pos_;
+    m_token.kind = c == ',' ? Token::Kind::kComma : Token::Kind::kBar;
+    ++m_pos;
     return true;
   }
   if (c == '"') return LexString();
-  if (IsDigit(c) || (c == '-' && pos_ + 1 < text_.size() && IsDigit(text_[pos_ + 1]))) {
+  if (IsDigit(c) || (c == '-' && m_pos + 1 < m_text.size() && IsDigit(m_text[m_pos + 1]))) {
     return LexNumber();
   }
   if (IsWordStart(c)) {
-    const qsizetype start = pos_;
-    while (pos_ < text_.size() && IsWordChar(text_[pos_])) ++pos_;
-    token_.kind = Token::Kind::kWord;
-    token_.word = text_.sliced(start, pos_ - start).toByteArray();
+    const qsizetype start = m_pos;
+    while (m_pos < m_text.size() && IsWordChar(m_text[m_pos])) ++m_pos;
+    m_token.kind = Token::Kind::kWord;
+    m_token.word = m_text.sliced(start, m_pos - start).toByteArray();
     return true;
   }
-  return Fail(QStringLiteral("unexpected character 0x%1").arg(uchar(c), 2, 16, QChar(u'0')), line_);
+  return Fail(QStringLiteral("unexpected character 0x%1").arg(uchar(c), 2, 16, QChar(u'0')),
+              m_line);
 }
 
 bool ScriptReader::SkipBlanks() {
-  while (pos_ < text_.size()) {
-    const char c = text_[pos_];
-    const QByteArrayView rest = text_.sliced(pos_);
+  while (m_pos < m_text.size()) {
+    const char c = m_text[m_pos];
+    const QByteArrayView rest = m_text.sliced(m_pos);
     if (c == '\n') {
-      ++pos_;
-      ++line_;
-      lineStart_ = pos_;
+      ++m_pos;
+      ++m_line;
+      m_lineStart = m_pos;
     } else if (c == ' ' || c == '\t' || c == '\r') {
-      ++pos_;
+      ++m_pos;
     } else if (rest.startsWith("//")) {
-      while (pos_ < text_.size() && text_[pos_] != '\n') ++pos_;
+      while (m_pos < m_text.size() && m_text[m_pos] != '\n') ++m_pos;
     } else if (rest.startsWith("/*")) {
-      const qsizetype end = text_.indexOf("*/", pos_ + 2);
-      if (end < 0) return Fail(QStringLiteral("comment without an end"), line_);
-      line_ += int(text_.sliced(pos_, end - pos_).count('\n'));
-      lineStart_ = text_.lastIndexOf('\n', end) + 1;
-      pos_ = end + 2;
-    } else if (c == '#' && text_.sliced(lineStart_, pos_ - lineStart_).trimmed().isEmpty()) {
+      const qsizetype end = m_text.indexOf("*/", m_pos + 2);
+      if (end < 0) return Fail(QStringLiteral("comment without an end"), m_line);
+      m_line += int(m_text.sliced(m_pos, end - m_pos).count('\n'));
+      m_lineStart = m_text.lastIndexOf('\n', end) + 1;
+      m_pos = end + 2;
+    } else if (c == '#' && m_text.sliced(m_lineStart, m_pos - m_lineStart).trimmed().isEmpty()) {
       if (!PreprocessorLine()) return false;
     } else {
       break;
@@ -167,78 +168,78 @@ bool ScriptReader::SkipBlanks() {
 // page can only be UTF-8, which is what the strings are decoded as; conditionals and macros would
 // need a preprocessor.
 bool ScriptReader::PreprocessorLine() {
-  qsizetype end = text_.indexOf('\n', pos_);
-  if (end < 0) end = text_.size();
-  const QByteArray line = text_.sliced(pos_, end - pos_).toByteArray().simplified();
+  qsizetype end = m_text.indexOf('\n', m_pos);
+  if (end < 0) end = m_text.size();
+  const QByteArray line = m_text.sliced(m_pos, end - m_pos).toByteArray().simplified();
   if (line == "#pragma code_page(65001)") {
-    utf8_ = true;
+    m_utf8 = true;
   } else if (!line.startsWith("#include ")) {
     return Fail(QStringLiteral("preprocessor line not understood: %1").arg(QString::fromUtf8(line)),
-                line_);
+                m_line);
   }
-  pos_ = end;
+  m_pos = end;
   return true;
 }
 
 // Quotes are doubled inside a string; backslash escapes are left to no one, so they are refused.
 bool ScriptReader::LexString() {
   QByteArray bytes;
-  ++pos_;
+  ++m_pos;
   for (;;) {
-    if (pos_ == text_.size() || text_[pos_] == '\n') {
-      return Fail(QStringLiteral("string without an end"), line_);
+    if (m_pos == m_text.size() || m_text[m_pos] == '\n') {
+      return Fail(QStringLiteral("string without an end"), m_line);
     }
-    const char c = text_[pos_++];
-    if (c == '\\') return Fail(QStringLiteral("escape sequences are not supported"), line_);
+    const char c = m_text[m_pos++];
+    if (c == '\\') return Fail(QStringLiteral("escape sequences are not supported"), m_line);
     // Before the pragma, the compiler would read these bytes in some other code page.
-    if (uchar(c) >= 0x80 && !utf8_) {
-      return Fail(QStringLiteral("text beyond ASCII before #pragma code_page(65001)"), line_);
+    if (uchar(c) >= 0x80 && !m_utf8) {
+      return Fail(QStringLiteral("text beyond ASCII before #pragma code_page(65001)"), m_line);
     }
     if (c != '"') {
       bytes += c;
-    } else if (pos_ < text_.size() && text_[pos_] == '"') {
+    } else if (m_pos < m_text.size() && m_text[m_pos] == '"') {
       bytes += '"';
-      ++pos_;
+      ++m_pos;
     } else {
       break;
     }
   }
   QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  token_.string = decoder.decode(bytes);
-  if (decoder.hasError()) return Fail(QStringLiteral("string is not UTF-8"), line_);
-  token_.kind = Token::Kind::kString;
+  m_token.string = decoder.decode(bytes);
+  if (decoder.hasError()) return Fail(QStringLiteral("string is not UTF-8"), m_line);
+  m_token.kind = Token::Kind::kString;
   return true;
 }
 
 bool ScriptReader::LexNumber() {
-  const qsizetype start = pos_++;
-  while (pos_ < text_.size() && IsWordChar(text_[pos_])) ++pos_;
-  const QByteArrayView digits = text_.sliced(start, pos_ - start);
+  const qsizetype start = m_pos++;
+  while (m_pos < m_text.size() && IsWordChar(m_text[m_pos])) ++m_pos;
+  const QByteArrayView digits = m_text.sliced(start, m_pos - start);
   const std::optional<qint64> value = NumberValue(digits);
   if (!value) {
     return Fail(QStringLiteral("number not understood: %1").arg(QString::fromLatin1(digits)),
-                line_);
+                m_line);
   }
-  token_.kind = Token::Kind::kNumber;
-  token_.number = *value;
+  m_token.kind = Token::Kind::kNumber;
+  m_token.number = *value;
   return true;
 }
 
 bool ScriptReader::Fail(const QString& message, int line) {
-  error_ = QStringLiteral("line %1: %2").arg(line).arg(message);
+  m_error = QStringLiteral("line %1: %2").arg(line).arg(message);
   return false;
 }
 
 QString ScriptReader::Found() const {
-  switch (token_.kind) {
+  switch (m_token.kind) {
     case Token::Kind::kEnd:
       return QStringLiteral("the end of the script");
     case Token::Kind::kWord:
-      return QString::fromLatin1(token_.word);
+      return QString::fromLatin1(m_token.word);
     case Token::Kind::kNumber:
-      return QString::number(token_.number);
+      return QString::number(m_token.number);
     case Token::Kind::kString:
-      return QStringLiteral("\"%1\"").arg(token_.string);
+      return QStringLiteral("\"%1\"").arg(m_token.string);
     case Token::Kind::kComma:
       return QStringLiteral(",");
     case Token::Kind::kBar:
@@ -248,32 +249,32 @@ QString ScriptReader::Found() const {
 }
 
 bool ScriptReader::IsWord(const char* word) const {
-  return token_.kind == Token::Kind::kWord && token_.word == word;
+  return m_token.kind == Token::Kind::kWord && m_token.word == word;
 }
 
 bool ScriptReader::Expect(Token::Kind kind, const char* what) {
-  if (token_.kind != kind) {
+  if (m_token.kind != kind) {
     return Fail(QStringLiteral("expected %1, found %2").arg(QLatin1String(what), Found()));
   }
   return Advance();
 }
 
 bool ScriptReader::Number(qint64 min, qint64 max, const char* what, qint64* value) {
-  if (token_.kind != Token::Kind::kNumber) {
+  if (m_token.kind != Token::Kind::kNumber) {
     return Fail(QStringLiteral("expected %1, found %2").arg(QLatin1String(what), Found()));
   }
-  if (token_.number < min || token_.number > max) {
+  if (m_token.number < min || m_token.number > max) {
     return Fail(QStringLiteral("%1 %2 is out of range").arg(QLatin1String(what), Found()));
   }
-  *value = token_.number;
+  *value = m_token.number;
   return Advance();
 }
 
 bool ScriptReader::String(const char* what, QString* value) {
-  if (token_.kind != Token::Kind::kString) {
+  if (m_token.kind != Token::Kind::kString) {
     return Fail(QStringLiteral("expected %1, found %2").arg(QLatin1String(what), Found()));
   }
-  *value = token_.string;
+  *value = m_token.string;
   return Advance();
 }
 
@@ -282,7 +283,7 @@ bool ScriptReader::Style(std::uint32_t* value) {
   qint64 bits = 0;
   if (!Number(0, kMaxUint32, "a style", &bits)) return false;
   *value = std::uint32_t(bits);
-  while (token_.kind == Token::Kind::kBar) {
+  while (m_token.kind == Token::Kind::kBar) {
     if (!Advance() || !Number(0, kMaxUint32, "a style", &bits)) return false;
     *value |= std::uint32_t(bits);
   }
@@ -307,7 +308,7 @@ bool ScriptReader::Resource() {
         !Expect(Token::Kind::kComma, "\",\"") || !Number(0, 0x3F, "a sublanguage", &sublanguage)) {
       return false;
     }
-    language_ = std::uint16_t(sublanguage << 10 | primary);
+    m_language = std::uint16_t(sublanguage << 10 | primary);
     return true;
   }
   if (IsWord("STRINGTABLE")) return StringTable();
@@ -320,14 +321,14 @@ bool ScriptReader::Resource() {
   QString file;
   if (IsWord("ICON")) return Advance() && String("a file name", &file);
   qint64 type = 0;
-  if (token_.kind == Token::Kind::kNumber) {
+  if (m_token.kind == Token::Kind::kNumber) {
     return Number(1, kMaxUint16, "a resource type", &type) && String("a file name", &file);
   }
   return Fail(QStringLiteral("resource %1 of a kind not understood: %2").arg(id).arg(Found()));
 }
 
 bool ScriptReader::Dialog(int id, bool extended) {
-  const int line = token_.line;
+  const int line = m_token.line;
   DialogTemplate dialog;
   dialog.id = id;
   dialog.extended = extended;
@@ -350,7 +351,7 @@ bool ScriptReader::Dialog(int id, bool extended) {
   }
   if (seen.contains("CAPTION")) dialog.style |= kWsCaption;
   if (seen.contains("FONT")) dialog.style |= kDsSetFont;
-  if (!script_.languages[language_].dialogs.emplace(id, std::move(dialog)).second) {
+  if (!m_script.languages[m_language].dialogs.emplace(id, std::move(dialog)).second) {
     return Fail(QStringLiteral("dialog %1 is defined twice in one language").arg(id), line);
   }
   return Advance();
@@ -358,10 +359,10 @@ bool ScriptReader::Dialog(int id, bool extended) {
 
 // STYLE replaces the default style; CAPTION and FONT add their bits once all statements are read.
 bool ScriptReader::DialogStatement(DialogTemplate& dialog, QByteArrayList* seen) {
-  if (token_.kind == Token::Kind::kWord && seen->contains(token_.word)) {
+  if (m_token.kind == Token::Kind::kWord && seen->contains(m_token.word)) {
     return Fail(QStringLiteral("dialog %1: %2 is given twice").arg(dialog.id).arg(Found()));
   }
-  seen->append(token_.word);
+  seen->append(m_token.word);
   if (IsWord("STYLE")) return Advance() && Style(&dialog.style);
   if (IsWord("EXSTYLE")) return Advance() && Style(&dialog.exStyle);
   if (IsWord("CAPTION")) return Advance() && String("a caption", &dialog.caption);
@@ -399,7 +400,7 @@ bool ScriptReader::Font(DialogTemplate& dialog) {
 bool ScriptReader::Control(DialogTemplate& dialog) {
   ControlTemplate control;
   if (!Advance()) return false;
-  if (token_.kind == Token::Kind::kNumber) {
+  if (m_token.kind == Token::Kind::kNumber) {
     qint64 textId = 0;
     if (!Number(0, kMaxUint16, "a resource number", &textId)) return false;
     control.textId = int(textId);
@@ -430,10 +431,10 @@ bool ScriptReader::StringTable() {
     qint64 id = 0;
     QString text;
     if (!Number(0, kMaxUint16, "a string number or END", &id)) return false;
-    if (token_.kind == Token::Kind::kComma && !Advance()) return false;
-    const int line = token_.line;
+    if (m_token.kind == Token::Kind::kComma && !Advance()) return false;
+    const int line = m_token.line;
     if (!String("a string", &text)) return false;
-    if (!script_.languages[language_].strings.emplace(int(id), std::move(text)).second) {
+    if (!m_script.languages[m_language].strings.emplace(int(id), std::move(text)).second) {
       return Fail(QStringLiteral("string %1 is defined twice in one language").arg(id), line);
     }
   }
@@ -442,12 +443,13 @@ bool ScriptReader::StringTable() {
 
 // A version block: its fixed part, then BEGIN ... END with blocks nested inside.
 bool ScriptReader::SkipBlock() {
-  const int line = token_.line;
+  const int line = m_token.line;
   int depth = 0;
   bool opened = false;
   while (!opened || depth > 0) {
     if (!Advance()) return false;
-    if (token_.kind == Token::Kind::kEnd) return Fail(QStringLiteral("block without an END"), line);
+    if (m_token.kind == Token::Kind::kEnd)
+      return Fail(QStringLiteral("block without an END"), line);
     if (IsWord("BEGIN")) {
       opened = true;
       ++depth;

@@ -25,6 +25,7 @@
 #include <span>
 #include <string_view>
 
+#include "tests/drops/test_measurers.h"
 #include "ui/about_dlg.h"
 #include "ui/measuring_dlg.h"
 #include "ui/resources.h"
@@ -132,7 +133,7 @@ bool Save(QWidget& widget, const QString& path) {
 }
 
 bool SaveMainDialogAndAboutBox(const QString& folder) {
-  CTallimoDlg dialog(nullptr, SampleSeconds);
+  CTallimoDlg dialog(nullptr, std::make_unique<drops_test::MeasureBy>(SampleSeconds));
   dialog.show();
   dialog.activateWindow();
   auto* edit = dialog.findChild<QPlainTextEdit*>(QStringLiteral("timeEdit"));
@@ -164,7 +165,7 @@ bool SaveFolderDrop(const QString& folder) {
     QDir().mkpath(QFileInfo(path).path());
     QFile(path).open(QIODevice::WriteOnly);
   }
-  CTallimoDlg dialog(nullptr, SampleSeconds);
+  CTallimoDlg dialog(nullptr, std::make_unique<drops_test::MeasureBy>(SampleSeconds));
   dialog.show();
   dialog.activateWindow();
   dialog.OnDropFiles({tree.filePath(QStringLiteral("Album"))});
@@ -174,7 +175,8 @@ bool SaveFolderDrop(const QString& folder) {
 
 bool SaveMeasuringDialog(const QString& folder) {
   auto gate = std::make_shared<Gate>(kMeasuredFiles);
-  CTallimoDlg dialog(nullptr, [gate](const std::filesystem::path&) { return gate->Pass(); });
+  CTallimoDlg dialog(nullptr, std::make_unique<drops_test::MeasureBy>(
+                                  [gate](const std::filesystem::path&) { return gate->Pass(); }));
   dialog.show();
   QStringList paths;
   for (int i = 0; i < kLargeDropFiles; ++i) {

@@ -1,4 +1,5 @@
-// The main dialog, built from template 102, and the road of a drop through the measuring queue.
+// The main dialog, built from template 102, and what it does with a drop: hands it to the drop
+// session and lands its lines as one edit.
 #include "ui/tallimo_dlg.h"
 
 #include <QAction>
@@ -12,7 +13,6 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
-#include <chrono>
 #include <filesystem>
 #include <utility>
 
@@ -25,25 +25,16 @@
 #include "ui/measuring_dlg.h"
 #include "ui/window_ops.h"
 
-namespace {
-
-// A drop measured within this time lands without a progress dialog flashing up.
-constexpr std::chrono::milliseconds kProgressDelay(500);
-
-}  // namespace
-
 // The worker wakes the dialog from its own thread; a queued call is the one safe way to do that.
-CTallimoDlg::CTallimoDlg(QWidget* parent, media::MeasuringQueue::Reader reader)
+CTallimoDlg::CTallimoDlg(QWidget* parent, std::unique_ptr<drops::Measurer> measurer)
     : QDialog(parent),
       m_hIcon(ui::LoadIconGroup(res::kIdrMainFrame)),
       m_progressDelay(new QTimer(this)),
-      m_process(reader ? nullptr : std::make_unique<media::MeasuringProcess>()),
-      m_measuring(
+      m_drops(
           [this] {
             QMetaObject::invokeMethod(this, &CTallimoDlg::OnMeasuringNews, Qt::QueuedConnection);
           },
-          m_process ? m_process->Reader() : std::move(reader),
-          m_process ? m_process->Hooks() : media::MeasuringQueue::Hooks{}) {
+          std::move(measurer)) {
   DoDataExchange(ui::BuildDialog(*this, ui::LoadDialogTemplate(res::kIddTallimoDialog)));
   ConnectSignals();
   OnInitDialog();
@@ -84,7 +75,7 @@ void CTallimoDlg::OnInitDialog() {
   for (QLabel* total : {m_totalAll, m_totalSel}) ShowTotal(*total, total->text());
 
   m_progressDelay->setSingleShot(true);
-  m_progressDelay->setInterval(kProgressDelay);
+  m_progressDelay->setInterval(drops::DropSession::kProgressDelay);
 
   // The template lets the dialog take dropped files. The edit box would paste a dropped file's URL
   // as text; its drags of files come here instead.
@@ -133,7 +124,7 @@ bool CTallimoDlg::HandleFileDrag(QDropEvent* event) {
   event->setDropAction(Qt::CopyAction);
   event->accept();
   // The measuring process starts while the files are still being dragged.
-  if (event->type() == QEvent::DragEnter) m_measuring.Prepare();
+  if (event->type() == QEvent::DragEnter) m_drops.Prepare();
   if (event->type() == QEvent::Drop) OnDropFiles(paths);
   return true;
 }
@@ -168,17 +159,14 @@ void CTallimoDlg::OnDropFiles(const QStringList& paths) {
   std::vector<std::filesystem::path> files;
   files.reserve(static_cast<std::size_t>(paths.size()));
   for (const QString& path : paths) files.push_back(ui::ToFilesystemPath(path));
-  std::vector<std::u16string> names;
-  names.reserve(static_cast<std::size_t>(paths.size()));
-  for (const QString& path : paths) names.emplace_back(ui::Utf16View(path));
-  m_drops.emplace(m_measuring.Add(std::move(files)), std::move(names));
+  m_drops.Drop(std::move(files));
   if (m_busyCursor) return;
   // The window goes on taking input meanwhile; only a drop that takes long shows its progress.
   m_busyCursor.emplace();
   m_progressDelay->start();
 }
 
-bool CTallimoDlg::IsMeasuring() const { return !m_drops.empty(); }
+bool CTallimoDlg::IsMeasuring() const { return m_drops.Busy(); }
 
 void CTallimoDlg::done(int result) {
   OnCancelMeasuring();
@@ -186,11 +174,8 @@ void CTallimoDlg::done(int result) {
 }
 
 void CTallimoDlg::OnMeasuringNews() {
-  const media::MeasuringQueue::News news = m_measuring.Collect();
-  for (const media::MeasuringQueue::Measured& measured : news.measured) {
-    const auto drop = m_drops.extract(measured.ticket);
-    if (!drop.empty()) AppendDroppedLines(drop.mapped(), measured.lengths);
-  }
+  const drops::DropSession::News news = m_drops.Collect();
+  for (const std::vector<std::u16string>& lines : news.landed) AppendDroppedLines(lines);
   if (!IsMeasuring()) {
     EndMeasuring();
     return;
@@ -210,8 +195,7 @@ void CTallimoDlg::OnProgressDelay() {
 
 // The list and the totals stay as they were; the worker drops the file it is reading.
 void CTallimoDlg::OnCancelMeasuring() {
-  m_measuring.CancelAll();
-  m_drops.clear();
+  m_drops.Cancel();
   EndMeasuring();
 }
 
@@ -221,9 +205,7 @@ void CTallimoDlg::EndMeasuring() {
   m_busyCursor.reset();
 }
 
-void CTallimoDlg::AppendDroppedLines(const std::vector<std::u16string>& paths,
-                                     const std::vector<timecalc::DroppedLength>& lengths) {
-  const std::vector<std::u16string> lines = timecalc::DroppedFileLines(paths, lengths);
+void CTallimoDlg::AppendDroppedLines(const std::vector<std::u16string>& lines) {
   // The document ends in a separator of its own; the character before it ends the user's text,
   // and the document keeps line breaks as paragraph or line separators.
   const QTextDocument* document = m_timeEdit->document();

@@ -7,16 +7,12 @@
 #include <QIcon>
 #include <QStringList>
 #include <QtGlobal>
-#include <cstdint>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "media/measuring_process.h"
-#include "media/measuring_queue.h"
-#include "timecalc/dropped_lines.h"
+#include "drops/drop_session.h"
 #include "timecalc/edit_text.h"
 #include "ui/dropped_files.h"
 
@@ -35,12 +31,13 @@ class CTallimoDlg : public QDialog {
   Q_OBJECT
 
  public:
-  // `reader` measures each dropped file; it runs on a thread of its own. Without one, the files
-  // are measured by tallimo-measure, in a process of its own.
-  explicit CTallimoDlg(QWidget* parent = nullptr, media::MeasuringQueue::Reader reader = nullptr);
+  // `measurer` measures the dropped files, on a thread of its own; without one, tallimo-measure
+  // does, in a process of its own.
+  explicit CTallimoDlg(QWidget* parent = nullptr,
+                       std::unique_ptr<drops::Measurer> measurer = nullptr);
 
   // Has the files measured off the window's thread, in the order given. Once all are measured,
-  // one line per file is appended as one edit of the list and the totals are refreshed; the caret
+  // the drop's lines are appended as one edit of the list and the totals are refreshed; the caret
   // ends up after the new lines with nothing selected. Drops land in the order they were made.
   void OnDropFiles(const QStringList& paths);
 
@@ -77,8 +74,7 @@ class CTallimoDlg : public QDialog {
   void OnProgressDelay();
   void OnCancelMeasuring();
   void EndMeasuring();
-  void AppendDroppedLines(const std::vector<std::u16string>& paths,
-                          const std::vector<timecalc::DroppedLength>& lengths);
+  void AppendDroppedLines(const std::vector<std::u16string>& lines);
 
   QLabel* m_totalSel = nullptr;
   QLabel* m_totalAll = nullptr;
@@ -94,13 +90,9 @@ class CTallimoDlg : public QDialog {
   // The list as the totaliser reads it, kept from one keystroke to the next.
   timecalc::ListBytesBuffer m_listBytes;
 
-  // The drops being measured, by ticket: the paths their lines will name.
-  std::map<std::uint64_t, std::vector<std::u16string>> m_drops;
-  std::optional<ui::BusyCursor> m_busyCursor;  // while m_drops holds any
+  std::optional<ui::BusyCursor> m_busyCursor;  // while a drop is being measured
   QTimer* m_progressDelay = nullptr;           // runs only while a drop is being measured
   CMeasuringDlg* m_measuringDlg = nullptr;     // made when a drop first takes long
-  // The measuring process, unless the dialog was given a reader of its own.
-  std::unique_ptr<media::MeasuringProcess> m_process;
   // Last, so that its worker is stopped and joined before anything it reports to goes away.
-  media::MeasuringQueue m_measuring;
+  drops::DropSession m_drops;
 };

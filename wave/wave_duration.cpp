@@ -1,5 +1,5 @@
-// Reads the play length of a WAV file with one open, one read of at most kHeaderBytes, one size
-// query and one close, since a drop of many files must not keep the window waiting.
+// Reads the play length of a WAV file with one read of at most kHeaderBytes and its size, since a
+// drop of many files must not keep the window waiting.
 #include "wave/wave_duration.h"
 
 #include <algorithm>
@@ -7,17 +7,7 @@
 #include <limits>
 #include <string_view>
 
-#ifdef _WIN32
-#include <windows.h>
-
-#include "wave/openable_path.h"
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#endif
+#include "io/byte_order.h"
 
 namespace wave {
 namespace {
@@ -48,9 +38,7 @@ static_assert((std::int64_t{0xFFFF} / 8) * 0xFFFF <=
 // Little-endian unsigned field of `width` bytes; 0 when it does not lie wholly within the block.
 std::int64_t ReadLE(std::span<const std::uint8_t> block, std::size_t offset, std::size_t width) {
   if (offset > block.size() || width > block.size() - offset) return 0;
-  std::int64_t value = 0;
-  for (std::size_t i = width; i-- > 0;) value = (value << 8) | block[offset + i];
-  return value;
+  return static_cast<std::int64_t>(io::LittleEndian(block.subspan(offset, width)));
 }
 
 std::int64_t ReadU16LE(std::span<const std::uint8_t> block, std::size_t offset) {
@@ -118,74 +106,11 @@ std::int64_t SecondsFromHeader(std::span<const std::uint8_t> block, std::int64_t
   return (file_length - header.data_offset) / byte_rate;
 }
 
-#ifdef _WIN32
-
-// Opened with every share mode, so that a recorder still writing the file, or a player holding it,
-// neither stops the measuring nor is stopped by it. The wide path reaches names outside the ANSI
-// code page. A directory does not open without backup semantics, and the type check on the handle
-// turns away devices and pipes named like a WAV file.
-std::int64_t GetWaveSeconds(const std::filesystem::path& path) {
-  HANDLE file = ::CreateFileW(OpenableForm(path).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 0;
-  const std::int64_t seconds = GetWaveSecondsOf(reinterpret_cast<std::intptr_t>(file));
-  ::CloseHandle(file);
-  return seconds;
-}
-
-std::int64_t GetWaveSecondsOf(std::intptr_t handle) {
-  const auto file = reinterpret_cast<HANDLE>(handle);
-  LARGE_INTEGER size{};
-  if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileSizeEx(file, &size)) return 0;
+std::int64_t GetWaveSeconds(const io::Source& file) {
   std::array<std::uint8_t, kHeaderBytes> block{};
-  const auto wanted = static_cast<DWORD>(
-      std::min<std::int64_t>(size.QuadPart, static_cast<std::int64_t>(kHeaderBytes)));
-  DWORD got = 0;
-  // Read at offset 0 whatever the handle's position. A local file delivers what was asked in one
-  // call; a network share may hand it over in parts.
-  for (DWORD n = 0; got < wanted; got += n) {
-    OVERLAPPED at{};
-    at.Offset = got;
-    if (!::ReadFile(file, block.data() + got, wanted - got, &n, &at) || n == 0) break;
-  }
-  return SecondsFromHeader(std::span(block).first(got), size.QuadPart);
+  const std::int64_t got = file.ReadAt(0, block);
+  if (got < 0) return 0;
+  return SecondsFromHeader(std::span(block).first(static_cast<std::size_t>(got)), file.Size());
 }
-
-#else
-
-std::int64_t GetWaveSeconds(const std::filesystem::path& path) {
-  // Checking the type first and opening afterwards would leave a moment in which the file could be
-  // swapped for a FIFO, whose open waits for a writer forever. O_NONBLOCK makes every open return
-  // at once, and fstat on the descriptor then tells what was really opened.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return 0;
-  const std::int64_t seconds = GetWaveSecondsOf(fd);
-  ::close(fd);
-  return seconds;
-}
-
-std::int64_t GetWaveSecondsOf(std::intptr_t handle) {
-  const int fd = static_cast<int>(handle);
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return 0;
-  std::array<std::uint8_t, kHeaderBytes> block{};
-  const auto wanted = static_cast<std::size_t>(
-      std::min<std::int64_t>(info.st_size, static_cast<std::int64_t>(kHeaderBytes)));
-  // A regular file nearly always delivers what was asked in one call, but a network file system
-  // may hand it over in parts. Read into the block itself, so that the checked read knows its size.
-  std::size_t got = 0;
-  while (got < wanted) {
-    const ssize_t n = ::pread(fd, block.data() + got, wanted - got, static_cast<off_t>(got));
-    if (n > 0) {
-      got += static_cast<std::size_t>(n);
-    } else if (n == 0 || errno != EINTR) {
-      break;
-    }
-  }
-  return SecondsFromHeader(std::span(block).first(got), info.st_size);
-}
-
-#endif
 
 }  // namespace wave

@@ -5,8 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <span>
+
+#include "io/source.h"
 
 namespace wave {
 
@@ -40,11 +41,8 @@ WaveHeader ReadWaveHeader(std::span<const std::uint8_t> block);
 // positive byte rate or the sound data would start past the end; never negative.
 std::int64_t SecondsFromHeader(std::span<const std::uint8_t> block, std::int64_t file_length);
 
-// Whole seconds of the WAV file at `path`; 0 when it cannot be opened or is not a regular file.
-std::int64_t GetWaveSeconds(const std::filesystem::path& path);
-
-// Whole seconds of a WAV file already open for reading, a POSIX descriptor or a Windows HANDLE,
-// read from its start whatever its position; it stays open. 0 when it is not a regular file.
-std::int64_t GetWaveSecondsOf(std::intptr_t file);
+// Whole seconds of the open WAV file, from its first kHeaderBytes and its size: one read, at
+// offset 0.
+std::int64_t GetWaveSeconds(const io::Source& file);
 
 }  // namespace wave

@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "media/measuring_progress.h"
+#include "drops/progress.h"
 #include "res/resource.h"
 #include "win32/window_ops.h"
 
@@ -47,7 +47,7 @@ bool CMeasuringDlg::IsVisible() const { return m_hWnd != nullptr && ::IsWindowVi
 
 void CMeasuringDlg::SetProgress(std::size_t done, std::size_t total) {
   if (m_hWnd == nullptr) return;
-  const media::ProgressDisplay shown = media::DescribeProgress(done, total);
+  const drops::ProgressDisplay shown = drops::DescribeProgress(done, total);
   win32::SetText(m_count, shown.count);
   // The bar keeps the range Windows gives it, the one the position is given in.
   ::SendMessageW(m_bar, PBM_SETPOS, static_cast<WPARAM>(shown.barPosition), 0);

@@ -1,4 +1,5 @@
-// The main dialog, from template 102, and the road of a drop through the measuring queue.
+// The main dialog, from template 102, and what it does with a drop: hands it to the drop session
+// and lands its lines as one edit.
 #include "win32/tallimo_dlg.h"
 
 #include <commctrl.h>
@@ -18,7 +19,7 @@ namespace {
 constexpr UINT_PTR kTimeEditSubclassId = 1;
 
 // A drop measured within this time lands without a progress window flashing up.
-constexpr UINT kProgressDelayMs = 500;
+constexpr auto kProgressDelayMs = static_cast<UINT>(drops::DropSession::kProgressDelay.count());
 
 std::u16string Ascii(const std::string& text) { return std::u16string(text.begin(), text.end()); }
 
@@ -56,14 +57,13 @@ bool CanMoveSelection(UINT message) {
 
 }  // namespace
 
-CTallimoDlg::CTallimoDlg(HWND parent, media::MeasuringQueue::Reader reader)
+CTallimoDlg::CTallimoDlg(HWND parent, std::unique_ptr<drops::Measurer> measurer)
     : win32::CDialog(res::kIddTallimoDialog, parent),
       m_hIcon(win32::LoadIconGroup(res::kIdrMainFrame, ::GetSystemMetrics(SM_CXICON),
                                    ::GetSystemMetrics(SM_CYICON))),
       m_hSmallIcon(win32::LoadIconGroup(res::kIdrMainFrame, ::GetSystemMetrics(SM_CXSMICON),
                                         ::GetSystemMetrics(SM_CYSMICON))),
-      m_reader(std::move(reader)),
-      m_process(m_reader ? nullptr : std::make_unique<media::MeasuringProcess>()) {}
+      m_measurer(std::move(measurer)) {}
 
 void CTallimoDlg::DoDataExchange() {
   m_totalSel = GetDlgItem(res::kIdcTotalSel);
@@ -91,15 +91,14 @@ BOOL CTallimoDlg::OnInitDialog() {
   m_measuringDlg.emplace(m_hWnd, [this] { OnCancelMeasuring(); });
   // The worker wakes the dialog from its own thread: a posted message is the one safe way, and
   // the window's handle is all it needs to know of the dialog.
-  m_measuring.emplace([window = m_hWnd] { ::PostMessageW(window, kWmMeasuringNews, 0, 0); },
-                      m_process ? m_process->Reader() : m_reader,
-                      m_process ? m_process->Hooks() : media::MeasuringQueue::Hooks{});
+  m_drops.emplace([window = m_hWnd] { ::PostMessageW(window, kWmMeasuringNews, 0, 0); },
+                  std::move(m_measurer));
 
   // Without OLE on this thread (a host that never initialised it) drops still come as
   // WM_DROPFILES. The measuring process starts while the files are still being dragged.
-  m_dropTarget = new win32::CDropTarget(
-      [this](std::vector<std::u16string> paths) { OnDropPaths(std::move(paths)); },
-      [this] { m_measuring->Prepare(); });
+  m_dropTarget =
+      new win32::CDropTarget([this](std::vector<std::u16string> paths) { OnDropPaths(paths); },
+                             [this] { m_drops->Prepare(); });
   if (FAILED(::RegisterDragDrop(m_hWnd, m_dropTarget))) {
     m_dropTarget->Release();
     m_dropTarget = nullptr;
@@ -213,21 +212,20 @@ void CTallimoDlg::OnDestroy() {
     m_dropTarget->Release();
     m_dropTarget = nullptr;
   }
-  m_drops.clear();
-  m_measuring.reset();
+  m_drops.reset();
 }
 
 void CTallimoDlg::OnDropFiles(HDROP drop) {
   if (std::optional<std::vector<std::u16string>> paths = win32::ReadDropFiles(drop)) {
     ::DragFinish(drop);
-    OnDropPaths(std::move(*paths));
+    OnDropPaths(*paths);
   } else if ((paths = win32::ReadDropFilesAt(drop))) {
     // Memory that another program wrote into this process is that program's to manage.
-    OnDropPaths(std::move(*paths));
+    OnDropPaths(*paths);
   }
 }
 
-void CTallimoDlg::OnDropPaths(std::vector<std::u16string> paths) {
+void CTallimoDlg::OnDropPaths(const std::vector<std::u16string>& paths) {
   std::vector<std::filesystem::path> files;
   files.reserve(paths.size());
   for (const std::u16string& path : paths) {
@@ -235,7 +233,7 @@ void CTallimoDlg::OnDropPaths(std::vector<std::u16string> paths) {
     files.emplace_back(std::wstring(win32::Wide(path), path.size()));
   }
   const bool wasMeasuring = IsMeasuring();
-  m_drops.emplace(m_measuring->Add(std::move(files)), std::move(paths));
+  m_drops->Drop(std::move(files));
   if (wasMeasuring) return;
   // The window goes on taking input meanwhile; only a drop that takes long shows its progress.
   ::SetTimer(m_hWnd, kProgressTimerId, kProgressDelayMs, nullptr);
@@ -244,8 +242,8 @@ void CTallimoDlg::OnDropPaths(std::vector<std::u16string> paths) {
 
 void CTallimoDlg::OnMeasuringNews() {
   // The worker may have posted just before the window began to go.
-  if (!m_measuring) return;
-  const media::MeasuringQueue::News news = LandMeasuredDrops();
+  if (!m_drops) return;
+  const drops::DropSession::News news = LandMeasuredDrops();
   if (!IsMeasuring()) {
     EndMeasuring();
     return;
@@ -256,7 +254,7 @@ void CTallimoDlg::OnMeasuringNews() {
 void CTallimoDlg::OnProgressDelay() {
   ::KillTimer(m_hWnd, kProgressTimerId);
   // The count as it stands now; the drops may even have been measured since the last news.
-  const media::MeasuringQueue::News news = LandMeasuredDrops();
+  const drops::DropSession::News news = LandMeasuredDrops();
   if (!IsMeasuring()) {
     EndMeasuring();
     return;
@@ -267,8 +265,7 @@ void CTallimoDlg::OnProgressDelay() {
 
 // The list and the totals stay as they were; the worker drops the file it is reading.
 void CTallimoDlg::OnCancelMeasuring() {
-  if (m_measuring) m_measuring->CancelAll();
-  m_drops.clear();
+  if (m_drops) m_drops->Cancel();
   EndMeasuring();
 }
 
@@ -278,18 +275,13 @@ void CTallimoDlg::EndMeasuring() {
   win32::RefreshCursor(m_hWnd);
 }
 
-media::MeasuringQueue::News CTallimoDlg::LandMeasuredDrops() {
-  media::MeasuringQueue::News news = m_measuring->Collect();
-  for (const media::MeasuringQueue::Measured& measured : news.measured) {
-    const auto drop = m_drops.extract(measured.ticket);
-    if (!drop.empty()) AppendDroppedLines(drop.mapped(), measured.lengths);
-  }
+drops::DropSession::News CTallimoDlg::LandMeasuredDrops() {
+  drops::DropSession::News news = m_drops->Collect();
+  for (const std::vector<std::u16string>& lines : news.landed) AppendDroppedLines(lines);
   return news;
 }
 
-void CTallimoDlg::AppendDroppedLines(const std::vector<std::u16string>& paths,
-                                     const std::vector<timecalc::DroppedLength>& lengths) {
-  const std::vector<std::u16string> lines = timecalc::DroppedFileLines(paths, lengths);
+void CTallimoDlg::AppendDroppedLines(const std::vector<std::u16string>& lines) {
   const std::u16string list = win32::GetText(m_timeEdit);
   const std::u16string text = timecalc::AppendedDropText(list, lines, timecalc::LineBreak::kCrLf);
   if (text.empty()) {

@@ -5,16 +5,12 @@
 
 #include <windows.h>
 
-#include <cstdint>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "media/measuring_process.h"
-#include "media/measuring_queue.h"
-#include "timecalc/dropped_lines.h"
+#include "drops/drop_session.h"
 #include "timecalc/edit_text.h"
 #include "win32/dialog.h"
 #include "win32/drop_target.h"
@@ -29,16 +25,16 @@ class CTallimoDlg : public win32::CDialog {
   // What the worker posts when it has news for the dialog.
   static constexpr UINT kWmMeasuringNews = WM_APP + 1;
 
-  // `reader` measures each dropped file; it runs on a thread of its own. Without one, the files
-  // are measured by tallimo-measure.exe, in a process of its own.
-  explicit CTallimoDlg(HWND parent = nullptr, media::MeasuringQueue::Reader reader = nullptr);
+  // `measurer` measures the dropped files, on a thread of its own; without one,
+  // tallimo-measure.exe does, in a process of its own.
+  explicit CTallimoDlg(HWND parent = nullptr, std::unique_ptr<drops::Measurer> measurer = nullptr);
 
   // Paths to measure into the list as the window opens, as if dropped on it: those of the command
   // line. Called before DoModal.
   void DropOnStart(std::vector<std::u16string> paths) { m_startPaths = std::move(paths); }
 
   // Whether a drop is still waiting for its lengths.
-  bool IsMeasuring() const { return !m_drops.empty(); }
+  bool IsMeasuring() const { return m_drops && m_drops->Busy(); }
 
  protected:
   BOOL OnInitDialog() override;
@@ -61,7 +57,7 @@ class CTallimoDlg : public win32::CDialog {
 
   // A drop of files and folders, queued for the worker. Each drop's lines land as one edit once
   // all its files are measured, in the order of the drops.
-  void OnDropPaths(std::vector<std::u16string> paths);
+  void OnDropPaths(const std::vector<std::u16string>& paths);
   // WM_DROPFILES, from a source that does not drag through OLE: a handle that is not a drop of
   // this process is ignored.
   void OnDropFiles(HDROP drop);
@@ -69,10 +65,9 @@ class CTallimoDlg : public win32::CDialog {
   void OnProgressDelay();
   void OnCancelMeasuring();
   void EndMeasuring();
-  // Lands every drop the worker has measured completely; returns the count of the rest.
-  media::MeasuringQueue::News LandMeasuredDrops();
-  void AppendDroppedLines(const std::vector<std::u16string>& paths,
-                          const std::vector<timecalc::DroppedLength>& lengths);
+  // Lands every drop the worker has measured completely; returns the progress of the rest.
+  drops::DropSession::News LandMeasuredDrops();
+  void AppendDroppedLines(const std::vector<std::u16string>& lines);
 
   // The edit box tells of changes to its text, but not of changes to its selection: it is
   // subclassed, and after every message that can move the selection the selection is compared
@@ -93,17 +88,14 @@ class CTallimoDlg : public win32::CDialog {
   std::u16string m_listText;
   timecalc::ListBytesBuffer m_listBytes;
 
-  const media::MeasuringQueue::Reader m_reader;
+  // Given to the drop session once the window is made.
+  std::unique_ptr<drops::Measurer> m_measurer;
   std::vector<std::u16string> m_startPaths;
   // Registered with the window while it lives; OLE holds a reference of its own meanwhile.
   win32::CDropTarget* m_dropTarget = nullptr;
-  // The measuring process, unless the dialog was given a reader of its own.
-  std::unique_ptr<media::MeasuringProcess> m_process;
-  // The drops being measured, by ticket: the paths their lines will name.
-  std::map<std::uint64_t, std::vector<std::u16string>> m_drops;
   // Made with the window, which it needs as its owner.
   std::optional<CMeasuringDlg> m_measuringDlg;
   // Made with the window, which its worker posts to, and ended before the window goes, so that
   // nothing is posted to a window that is gone. Last, so that it is stopped first in any case.
-  std::optional<media::MeasuringQueue> m_measuring;
+  std::optional<drops::DropSession> m_drops;
 };

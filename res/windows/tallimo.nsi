@@ -4,7 +4,7 @@
 ;   VERSION    the project version, four numbers     HOMEPAGE   the home page address
 ;   COPYRIGHT  the copyright line of LICENSE         ICON       the program's icon
 ;   STAGE      the folder holding tallimo.exe, tallimo-measure.exe and LICENSE.txt
-;   TYPES      a file of TALLIMO_SUPPORTED_TYPE lines, one per extension of media/media_types.txt
+;   TYPES      a file of TALLIMO_SUPPORTED_TYPE lines, one per extension of drops/media_types.txt
 ;   FFMPEG     defined when tallimo-measure.exe has FFmpeg inside: STAGE then also holds its
 ;              licence FFmpeg-LGPL-2.1.txt and FFmpeg-NOTICE.txt, which are installed beside it
 ;   OUTFILE    the installer to write

@@ -52,19 +52,6 @@ TEST(DroppedFileLine, IsTheFormattedLengthAndTheBracketedName) {
             u"100:00.00[\u66f2\uFFFD.flac]");
 }
 
-TEST(DroppedFileLines, NameTheDroppedPathOrTheLabelFoundInAFolder) {
-  const std::u16string paths[] = {u"/m/b.mp3", u"/m/Album/", u"/m/c.txt"};
-  const timecalc::DroppedLength lengths[] = {{0, u"", 65},
-                                             {1, u"Album/CD1/01\t.mp3", 3908},
-                                             {1, u"Album/CD2/01.mp3", 1},
-                                             {2, u"", 0},
-                                             {3, u"", 7}};
-  EXPECT_EQ(timecalc::DroppedFileLines(paths, lengths, u"/"),
-            (std::vector<std::u16string>{u"0:01.05[b.mp3]", u"1:05.08[Album/CD1/01\uFFFD.mp3]",
-                                         u"0:00.01[Album/CD2/01.mp3]", u"0:00.00[c.txt]"}))
-      << "one line per length in order; a length of no dropped path adds none";
-}
-
 TEST(AppendedDropText, StartsALineOfItsOwnAndEndsEveryLine) {
   struct Case {
     const char* name;

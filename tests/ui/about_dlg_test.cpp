@@ -22,51 +22,51 @@ class AboutBoxTest : public MainDialogTest {
  protected:
   void SetUp() override {
     MainDialogTest::SetUp();
-    aboutButton_->click();
-    about_ = VisibleAboutBox();
-    ASSERT_NE(about_, nullptr);
-    ASSERT_TRUE(WaitUntilActive(about_));
-    homePage_ = about_->findChild<QLineEdit*>(QStringLiteral("homePage"));
-    ok_ = about_->findChild<QPushButton*>(QStringLiteral("okButton"));
-    ASSERT_TRUE(homePage_ && ok_);
+    m_aboutButton->click();
+    m_about = VisibleAboutBox();
+    ASSERT_NE(m_about, nullptr);
+    ASSERT_TRUE(WaitUntilActive(m_about));
+    m_homePage = m_about->findChild<QLineEdit*>(QStringLiteral("homePage"));
+    m_ok = m_about->findChild<QPushButton*>(QStringLiteral("okButton"));
+    ASSERT_TRUE(m_homePage && m_ok);
   }
 
   bool ShowsLabel(const QString& text) const {
-    for (const QLabel* label : about_->findChildren<QLabel*>()) {
+    for (const QLabel* label : m_about->findChildren<QLabel*>()) {
       if (label->text() == text) return true;
     }
     return false;
   }
 
-  CAboutDlg* about_ = nullptr;
-  QLineEdit* homePage_ = nullptr;
-  QPushButton* ok_ = nullptr;
+  CAboutDlg* m_about = nullptr;
+  QLineEdit* m_homePage = nullptr;
+  QPushButton* m_ok = nullptr;
 };
 
 TEST_F(AboutBoxTest, ShowsNameVersionAndHomePage) {
-  EXPECT_EQ(about_->windowTitle(), Text("ﾊﾞｰｼﾞｮﾝ情報 Tallimo", "About Tallimo"));
+  EXPECT_EQ(m_about->windowTitle(), Text("ﾊﾞｰｼﾞｮﾝ情報 Tallimo", "About Tallimo"));
   EXPECT_TRUE(ShowsLabel(QStringLiteral("Tallimo Version 1.06")));
   EXPECT_TRUE(ShowsLabel(Text("HomePage to:", "Home page:")));
-  EXPECT_EQ(homePage_->text(), QString::fromLatin1(kTallimoHomePage));
+  EXPECT_EQ(m_homePage->text(), QString::fromLatin1(kTallimoHomePage));
   // Named for screen readers by the label beside it.
-  EXPECT_EQ(homePage_->accessibleName(), Text("HomePage to:", "Home page:"));
-  EXPECT_TRUE(about_->isModal());
+  EXPECT_EQ(m_homePage->accessibleName(), Text("HomePage to:", "Home page:"));
+  EXPECT_TRUE(m_about->isModal());
 }
 
 TEST_F(AboutBoxTest, OkIsTheDefaultAndHasTheFocus) {
-  EXPECT_TRUE(ok_->isDefault());
-  EXPECT_EQ(QApplication::focusWidget(), ok_);
-  QTest::keyClick(ok_, Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), homePage_);
+  EXPECT_TRUE(m_ok->isDefault());
+  EXPECT_EQ(QApplication::focusWidget(), m_ok);
+  QTest::keyClick(m_ok, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), m_homePage);
 }
 
 TEST_F(AboutBoxTest, AddressCanBeCopiedButNotChanged) {
-  homePage_->setFocus();
-  QTest::keyClicks(homePage_, QStringLiteral("x"));
-  QTest::keyClick(homePage_, Qt::Key_Backspace);
-  EXPECT_EQ(homePage_->text(), QString::fromLatin1(kTallimoHomePage));
-  QTest::keyClick(homePage_, Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClick(homePage_, Qt::Key_C, Qt::ControlModifier);
+  m_homePage->setFocus();
+  QTest::keyClicks(m_homePage, QStringLiteral("x"));
+  QTest::keyClick(m_homePage, Qt::Key_Backspace);
+  EXPECT_EQ(m_homePage->text(), QString::fromLatin1(kTallimoHomePage));
+  QTest::keyClick(m_homePage, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(m_homePage, Qt::Key_C, Qt::ControlModifier);
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromLatin1(kTallimoHomePage));
 }
 
@@ -82,12 +82,12 @@ class AboutBoxCloseTest : public AboutBoxTest, public testing::WithParamInterfac
 TEST_P(AboutBoxCloseTest, ClosesAndLeavesTheMainDialogAsItWas) {
   // The fixture opened the box on an empty list: close it, give the main dialog some text and a
   // selection to keep, and open the box again.
-  about_->close();
-  QTest::keyClicks(edit_, QStringLiteral("1:05.08"));
-  QTest::keyClick(edit_, Qt::Key_Return);
-  QTest::keyClicks(edit_, QStringLiteral("0:42.30"));
-  QTest::keyClick(edit_, Qt::Key_Home, Qt::ShiftModifier);
-  aboutButton_->click();
+  m_about->close();
+  QTest::keyClicks(m_edit, QStringLiteral("1:05.08"));
+  QTest::keyClick(m_edit, Qt::Key_Return);
+  QTest::keyClicks(m_edit, QStringLiteral("0:42.30"));
+  QTest::keyClick(m_edit, Qt::Key_Home, Qt::ShiftModifier);
+  m_aboutButton->click();
   CAboutDlg* about = VisibleAboutBox();
   ASSERT_NE(about, nullptr);
   ASSERT_TRUE(WaitUntilActive(about));
@@ -95,10 +95,10 @@ TEST_P(AboutBoxCloseTest, ClosesAndLeavesTheMainDialogAsItWas) {
   GetParam().close(*about, *about->findChild<QPushButton*>(QStringLiteral("okButton")));
 
   EXPECT_FALSE(about->isVisible());
-  EXPECT_TRUE(dialog_->isVisible());
-  EXPECT_EQ(edit_->toPlainText(), QStringLiteral("1:05.08\n0:42.30"));
-  EXPECT_EQ(totalAll_->text(), QStringLiteral("1:47.38"));
-  EXPECT_EQ(totalSel_->text(), QStringLiteral("0:42.30"));
+  EXPECT_TRUE(m_dialog->isVisible());
+  EXPECT_EQ(m_edit->toPlainText(), QStringLiteral("1:05.08\n0:42.30"));
+  EXPECT_EQ(m_totalAll->text(), QStringLiteral("1:47.38"));
+  EXPECT_EQ(m_totalSel->text(), QStringLiteral("0:42.30"));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -76,11 +76,11 @@ QWidget* LabelWithText(const QWidget& dialog, const char* text) {
 // templates places their controls.
 TEST_F(MainDialogTest, ControlsSitWhereTheTemplatePutsThem) {
   if (!InJapanese()) GTEST_SKIP() << "the Japanese layout in IPAPGothic";
-  EXPECT_EQ(dialog_->size(), QSize(348, 145));                   // 199 x 89
-  EXPECT_EQ(edit_->geometry(), QRect(9, 8, 210, 124));           // 5, 5, 120, 76
-  EXPECT_EQ(totalAll_->geometry(), QRect(236, 33, 63, 13));      // 135, 20, 36, 8
-  EXPECT_EQ(totalSel_->geometry(), QRect(236, 73, 68, 13));      // 135, 45, 39, 8
-  EXPECT_EQ(aboutButton_->geometry(), QRect(280, 128, 63, 15));  // 160, 79, 36, 9
+  EXPECT_EQ(m_dialog->size(), QSize(348, 145));                   // 199 x 89
+  EXPECT_EQ(m_edit->geometry(), QRect(9, 8, 210, 124));           // 5, 5, 120, 76
+  EXPECT_EQ(m_totalAll->geometry(), QRect(236, 33, 63, 13));      // 135, 20, 36, 8
+  EXPECT_EQ(m_totalSel->geometry(), QRect(236, 73, 68, 13));      // 135, 45, 39, 8
+  EXPECT_EQ(m_aboutButton->geometry(), QRect(280, 128, 63, 15));  // 160, 79, 36, 9
   const struct {
     const char* text;
     QRect pixels;
@@ -91,7 +91,7 @@ TEST_F(MainDialogTest, ControlsSitWhereTheTemplatePutsThem) {
       {"ように入力して下さい", QRect(228, 114, 107, 13)},     // 130, 70, 61, 8
   };
   for (const auto& caption : captions) {
-    QWidget* label = LabelWithText(*dialog_, caption.text);
+    QWidget* label = LabelWithText(*m_dialog, caption.text);
     ASSERT_NE(label, nullptr) << caption.text;
     EXPECT_EQ(label->geometry(), caption.pixels) << caption.text;
   }
@@ -99,7 +99,7 @@ TEST_F(MainDialogTest, ControlsSitWhereTheTemplatePutsThem) {
 
 TEST_F(MainDialogTest, AboutBoxControlsSitWhereTheTemplatePutsThem) {
   if (!InJapanese()) GTEST_SKIP() << "the Japanese layout in IPAPGothic";
-  aboutButton_->click();
+  m_aboutButton->click();
   CAboutDlg* about = VisibleAboutBox();
   ASSERT_NE(about, nullptr);
   EXPECT_EQ(about->size(), QSize(380, 89));  // 217 x 55
@@ -147,8 +147,8 @@ void ExpectNoTextCutOff(const QWidget& dialog) {
 }
 
 TEST_F(MainDialogTest, NoTextIsCutOff) {
-  ExpectNoTextCutOff(*dialog_);
-  aboutButton_->click();
+  ExpectNoTextCutOff(*m_dialog);
+  m_aboutButton->click();
   ASSERT_NE(VisibleAboutBox(), nullptr);
   ExpectNoTextCutOff(*VisibleAboutBox());
 }
@@ -199,27 +199,27 @@ class StaticPrefixTest : public testing::Test {
     QString error;
     const auto script = ui::ParseResourceScript(kPrefixDialog, &error);
     ASSERT_TRUE(script) << error.toStdString();
-    built_ = ui::BuildDialog(dialog_, script->languages.at(ui::kLangEnglishUs).dialogs.at(1));
-    dialog_.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog_));
+    m_built = ui::BuildDialog(m_dialog, script->languages.at(ui::kLangEnglishUs).dialogs.at(1));
+    m_dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&m_dialog));
   }
 
   QLabel* Static(std::size_t index) const {
-    return qobject_cast<QLabel*>(built_.controls.at(index).widget);
+    return qobject_cast<QLabel*>(m_built.controls.at(index).widget);
   }
 
   // The label as drawn, beside a plain label with the given text at the same place.
   std::pair<QImage, QImage> DrawnAndPlain(std::size_t index, const char* plainText) {
     QLabel* label = Static(index);
-    QLabel plain(QString::fromUtf8(plainText), &dialog_);
+    QLabel plain(QString::fromUtf8(plainText), &m_dialog);
     plain.setFont(label->font());
     plain.setAlignment(label->alignment());
     plain.setGeometry(label->geometry());
     return {label->grab().toImage(), plain.grab().toImage()};
   }
 
-  QDialog dialog_;
-  ui::BuiltDialog built_;
+  QDialog m_dialog;
+  ui::BuiltDialog m_built;
 };
 
 struct ShownTextCase {
@@ -253,13 +253,13 @@ TEST_F(StaticPrefixTest, UnderlinesTheMnemonicInPlaceOfTheAmpersand) {
 }
 
 TEST_F(StaticPrefixTest, MnemonicMovesTheFocusToTheNextTabStop) {
-  QWidget* edit = built_.Control(10);
-  ASSERT_EQ(QApplication::focusWidget(), built_.Control(1));
-  QTest::keyClick(&dialog_, Qt::Key_N, Qt::AltModifier);
+  QWidget* edit = m_built.Control(10);
+  ASSERT_EQ(QApplication::focusWidget(), m_built.Control(1));
+  QTest::keyClick(&m_dialog, Qt::Key_N, Qt::AltModifier);
   EXPECT_EQ(QApplication::focusWidget(), edit);
   // With no tab stop after it, the mnemonic comes round to the first one.
-  QTest::keyClick(&dialog_, Qt::Key_L, Qt::AltModifier);
-  EXPECT_EQ(QApplication::focusWidget(), built_.Control(1));
+  QTest::keyClick(&m_dialog, Qt::Key_L, Qt::AltModifier);
+  EXPECT_EQ(QApplication::focusWidget(), m_built.Control(1));
 }
 
 // As Windows creates one: at the start of 0 to 100, without text, never taking the focus.

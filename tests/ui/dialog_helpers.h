@@ -12,7 +12,7 @@
 #include <QTextCursor>
 #include <memory>
 
-#include "media/measuring_queue.h"
+#include "drops/measurer.h"
 #include "ui/about_dlg.h"
 #include "ui/resources.h"
 #include "ui/tallimo_dlg.h"
@@ -31,34 +31,34 @@ inline constexpr int kPatienceMs = 20000;
 class MainDialogTest : public testing::Test {
  protected:
   void SetUp() override {
-    dialog_ = std::make_unique<CTallimoDlg>(nullptr, reader_);
-    dialog_->show();
-    dialog_->activateWindow();
-    ASSERT_TRUE(WaitUntilActive(dialog_.get()));
-    edit_ = dialog_->findChild<QPlainTextEdit*>(QStringLiteral("timeEdit"));
-    totalAll_ = dialog_->findChild<QLabel*>(QStringLiteral("totalAll"));
-    totalSel_ = dialog_->findChild<QLabel*>(QStringLiteral("totalSel"));
-    aboutButton_ = dialog_->findChild<QPushButton*>(QStringLiteral("aboutButton"));
-    ASSERT_TRUE(edit_ && totalAll_ && totalSel_ && aboutButton_);
+    m_dialog = std::make_unique<CTallimoDlg>(nullptr, std::move(m_measurer));
+    m_dialog->show();
+    m_dialog->activateWindow();
+    ASSERT_TRUE(WaitUntilActive(m_dialog.get()));
+    m_edit = m_dialog->findChild<QPlainTextEdit*>(QStringLiteral("timeEdit"));
+    m_totalAll = m_dialog->findChild<QLabel*>(QStringLiteral("totalAll"));
+    m_totalSel = m_dialog->findChild<QLabel*>(QStringLiteral("totalSel"));
+    m_aboutButton = m_dialog->findChild<QPushButton*>(QStringLiteral("aboutButton"));
+    ASSERT_TRUE(m_edit && m_totalAll && m_totalSel && m_aboutButton);
   }
 
   void Select(qsizetype start, qsizetype end) {
-    QTextCursor cursor = edit_->textCursor();
+    QTextCursor cursor = m_edit->textCursor();
     cursor.setPosition(start);
     cursor.setPosition(end, QTextCursor::KeepAnchor);
-    edit_->setTextCursor(cursor);
+    m_edit->setTextCursor(cursor);
   }
 
   void MoveCaret(qsizetype position) { Select(position, position); }
 
   // Dropped files are measured on the dialog's worker thread; their lines land afterwards.
   bool WaitUntilLanded() {
-    return QTest::qWaitFor([this] { return !dialog_->IsMeasuring(); }, kPatienceMs);
+    return QTest::qWaitFor([this] { return !m_dialog->IsMeasuring(); }, kPatienceMs);
   }
 
   // The about box the dialog has on show, if any.
   CAboutDlg* VisibleAboutBox() const {
-    for (CAboutDlg* about : dialog_->findChildren<CAboutDlg*>()) {
+    for (CAboutDlg* about : m_dialog->findChildren<CAboutDlg*>()) {
       if (about->isVisible()) return about;
     }
     return nullptr;
@@ -72,10 +72,10 @@ class MainDialogTest : public testing::Test {
 
   // Measures the dropped files; a fixture may set another one before SetUp. Without one, the
   // dialog's own: tallimo-measure, which the tests name in TALLIMO_MEASURE.
-  media::MeasuringQueue::Reader reader_;
-  std::unique_ptr<CTallimoDlg> dialog_;
-  QPlainTextEdit* edit_ = nullptr;
-  QLabel* totalAll_ = nullptr;
-  QLabel* totalSel_ = nullptr;
-  QPushButton* aboutButton_ = nullptr;
+  std::unique_ptr<drops::Measurer> m_measurer;
+  std::unique_ptr<CTallimoDlg> m_dialog;
+  QPlainTextEdit* m_edit = nullptr;
+  QLabel* m_totalAll = nullptr;
+  QLabel* m_totalSel = nullptr;
+  QPushButton* m_aboutButton = nullptr;
 };

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs a build into a scratch prefix and checks what a desktop needs from it: the program,
 # a desktop entry and AppStream metadata that their validators accept, and the icons. The entry
-# offers Tallimo for the selected files of exactly the types in media/media_types.txt, and takes
+# offers Tallimo for the selected files of exactly the types in drops/media_types.txt, and takes
 # the default for none of them from a music player (xdg-mime in a scratch home).
 # Usage: install_test.sh BUILD_DIR
 set -euo pipefail
@@ -41,9 +41,9 @@ done
 grep -qx 'Exec=tallimo %F' "$desktop" || fail "desktop entry does not hand over the selected files"
 source_dir=$(realpath "$(dirname "$0")/../..")
 listed=$(sed -n 's/^MimeType=//p' "$desktop" | tr ';' '\n' | sed '/^$/d' | sort)
-wanted=$(grep -v '^#' "$source_dir/media/media_types.txt" | awk '{ for (i = 2; i <= NF; i++) print $i }' |
+wanted=$(grep -v '^#' "$source_dir/drops/media_types.txt" | awk '{ for (i = 2; i <= NF; i++) print $i }' |
   sort -u)
-[ "$listed" = "$wanted" ] || fail "MimeType= differs from media/media_types.txt: $(diff <(echo "$wanted") <(echo "$listed") | tr '\n' ' ')"
+[ "$listed" = "$wanted" ] || fail "MimeType= differs from drops/media_types.txt: $(diff <(echo "$wanted") <(echo "$listed") | tr '\n' ' ')"
 grep -q 'inode/directory' <<<"$listed" && fail "desktop entry registers folders"
 [ -z "$(find "$prefix" -name '*mimeapps.list' -o -name defaults.list)" ] ||
   fail "the installation sets default applications"

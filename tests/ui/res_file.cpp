@@ -22,20 +22,20 @@ constexpr char16_t kVersionKey[] = u"VS_VERSION_INFO";
 // later read gives zero and ok() stays false, so a parser checks once at the end.
 class Cursor {
  public:
-  explicit Cursor(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+  explicit Cursor(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
 
-  bool ok() const { return ok_; }
-  std::size_t pos() const { return pos_; }
-  bool AtEnd() const { return pos_ >= bytes_.size(); }
+  bool ok() const { return m_ok; }
+  std::size_t pos() const { return m_pos; }
+  bool AtEnd() const { return m_pos >= m_bytes.size(); }
 
   std::uint32_t Read(std::size_t width) {
-    if (!ok_ || bytes_.size() - pos_ < width) {
-      ok_ = false;
+    if (!m_ok || m_bytes.size() - m_pos < width) {
+      m_ok = false;
       return 0;
     }
     std::uint32_t value = 0;
-    for (std::size_t i = 0; i < width; ++i) value |= std::uint32_t(bytes_[pos_ + i]) << (8 * i);
-    pos_ += width;
+    for (std::size_t i = 0; i < width; ++i) value |= std::uint32_t(m_bytes[m_pos + i]) << (8 * i);
+    m_pos += width;
     return value;
   }
   std::uint8_t U8() { return std::uint8_t(Read(1)); }
@@ -44,25 +44,25 @@ class Cursor {
   std::uint32_t U32() { return Read(4); }
 
   std::vector<std::uint8_t> Bytes(std::size_t count) {
-    if (!ok_ || bytes_.size() - pos_ < count) {
-      ok_ = false;
+    if (!m_ok || m_bytes.size() - m_pos < count) {
+      m_ok = false;
       return {};
     }
-    std::vector<std::uint8_t> out(bytes_.begin() + pos_, bytes_.begin() + pos_ + count);
-    pos_ += count;
+    std::vector<std::uint8_t> out(m_bytes.begin() + m_pos, m_bytes.begin() + m_pos + count);
+    m_pos += count;
     return out;
   }
 
   // A NUL-terminated UTF-16 string.
   std::u16string String() {
     std::u16string text;
-    for (char16_t unit = U16(); ok_ && unit != 0; unit = U16()) text += unit;
+    for (char16_t unit = U16(); m_ok && unit != 0; unit = U16()) text += unit;
     return text;
   }
 
   std::u16string Counted(std::size_t units) {
     std::u16string text;
-    for (std::size_t i = 0; i < units && ok_; ++i) text += char16_t(U16());
+    for (std::size_t i = 0; i < units && m_ok; ++i) text += char16_t(U16());
     return text;
   }
 
@@ -80,17 +80,17 @@ class Cursor {
 
   // Alignment counts from the start of the span, which starts on a 4-byte boundary itself. Padding
   // cut off by the end of the span is no error: nothing would be read from it.
-  void AlignTo4() { pos_ = std::min((pos_ + 3) & ~std::size_t{3}, bytes_.size()); }
+  void AlignTo4() { m_pos = std::min((m_pos + 3) & ~std::size_t{3}, m_bytes.size()); }
 
   void Seek(std::size_t pos) {
-    if (pos > bytes_.size()) ok_ = false;
-    pos_ = ok_ ? pos : bytes_.size();
+    if (pos > m_bytes.size()) m_ok = false;
+    m_pos = m_ok ? pos : m_bytes.size();
   }
 
  private:
-  std::span<const std::uint8_t> bytes_;
-  std::size_t pos_ = 0;
-  bool ok_ = true;
+  std::span<const std::uint8_t> m_bytes;
+  std::size_t m_pos = 0;
+  bool m_ok = true;
 };
 
 // RESOURCEHEADER: DataSize, HeaderSize, TYPE, NAME, (align) DataVersion, MemoryFlags, LanguageId,

@@ -1,4 +1,4 @@
-// Drops whose files take long to measure, with readers of our own that hold each file until the
+// Drops whose files take long to measure, with measurers of our own that hold each file until the
 // test lets it through: the window repaints meanwhile, the progress dialog appears and cancels,
 // drops land in order each as one edit, and closing the window in the middle ends cleanly.
 #include <gtest/gtest.h>
@@ -18,13 +18,13 @@
 #include <thread>
 #include <vector>
 
-#include "tests/media/gated_reader.h"
+#include "tests/drops/test_measurers.h"
 #include "tests/ui/dialog_helpers.h"
 #include "ui/measuring_dlg.h"
 
 namespace {
 
-using media_test::GatedReader;
+using drops_test::Gate;
 
 // Every file the readers let through lasts one minute.
 constexpr std::int64_t kSecondsPerFile = 60;
@@ -70,13 +70,11 @@ bool Repaints(QWidget* widget) {
 
 class SlowDropTest : public MainDialogTest {
  protected:
-  SlowDropTest() {
-    reader_ = [gate = gate_](const std::filesystem::path& path) { return (*gate)(path); };
-  }
+  SlowDropTest() { m_measurer = m_gate->Measurer(); }
   // Before the dialog joins its worker, which may be held at the gate.
-  void TearDown() override { gate_->Open(); }
+  void TearDown() override { m_gate->Open(); }
 
-  CMeasuringDlg* Progress() const { return dialog_->findChild<CMeasuringDlg*>(); }
+  CMeasuringDlg* Progress() const { return m_dialog->findChild<CMeasuringDlg*>(); }
 
   // Waits for the progress dialog to show the count.
   bool WaitForProgress(const QString& count) {
@@ -91,57 +89,57 @@ class SlowDropTest : public MainDialogTest {
   }
 
   bool WaitUntilAsked(std::size_t files) {
-    return QTest::qWaitFor([&] { return gate_->Asked().size() >= files; }, kPatienceMs);
+    return QTest::qWaitFor([&] { return m_gate->Asked().size() >= files; }, kPatienceMs);
   }
 
-  std::shared_ptr<GatedReader> gate_ = std::make_shared<GatedReader>(kSecondsPerFile);
+  std::shared_ptr<Gate> m_gate = std::make_shared<Gate>(kSecondsPerFile);
 };
 
 TEST_F(SlowDropTest, ShowsItsProgressAfterADelayAndRepaintsUntilTheLinesLand) {
-  edit_->setPlainText(QStringLiteral("1:00.00\n"));
+  m_edit->setPlainText(QStringLiteral("1:00.00\n"));
   const QStringList paths = Files(3);
-  dialog_->OnDropFiles(paths);
-  EXPECT_TRUE(dialog_->IsMeasuring());
+  m_dialog->OnDropFiles(paths);
+  EXPECT_TRUE(m_dialog->IsMeasuring());
   EXPECT_TRUE(ShowsBusyCursor());
   EXPECT_TRUE(Progress() == nullptr || !Progress()->isVisible()) << "not before the delay";
 
-  gate_->Allow(1);
+  m_gate->Allow(1);
   ASSERT_TRUE(WaitForProgress(QStringLiteral("1 / 3")));
   CMeasuringDlg* progress = Progress();
   EXPECT_EQ(progress->windowModality(), Qt::WindowModal);
-  EXPECT_EQ(progress->parentWidget(), dialog_.get());
+  EXPECT_EQ(progress->parentWidget(), m_dialog.get());
   EXPECT_EQ(progress->findChild<QProgressBar*>(QStringLiteral("measuringBar"))->value(), 33);
-  EXPECT_TRUE(Repaints(dialog_.get()));
-  EXPECT_TRUE(Repaints(edit_->viewport()));
-  EXPECT_EQ(edit_->toPlainText(), QStringLiteral("1:00.00\n")) << "nothing lands before the end";
+  EXPECT_TRUE(Repaints(m_dialog.get()));
+  EXPECT_TRUE(Repaints(m_edit->viewport()));
+  EXPECT_EQ(m_edit->toPlainText(), QStringLiteral("1:00.00\n")) << "nothing lands before the end";
 
-  gate_->Open();
+  m_gate->Open();
   ASSERT_TRUE(WaitUntilLanded());
-  EXPECT_EQ(edit_->toPlainText(), QStringLiteral("1:00.00\n") + LinesOf(paths));
-  EXPECT_EQ(totalAll_->text(), QStringLiteral("1:03.00"));
+  EXPECT_EQ(m_edit->toPlainText(), QStringLiteral("1:00.00\n") + LinesOf(paths));
+  EXPECT_EQ(m_totalAll->text(), QStringLiteral("1:03.00"));
   EXPECT_FALSE(progress->isVisible());
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(SlowDropTest, DropsMadeMeanwhileLandInOrderEachAsItsOwnEdit) {
-  edit_->setPlainText(QStringLiteral("1:00.00"));
+  m_edit->setPlainText(QStringLiteral("1:00.00"));
   const QStringList first = Files(2, QStringLiteral("a"));
   const QStringList second = Files(1, QStringLiteral("b"));
-  QSignalSpy changes(edit_, &QPlainTextEdit::textChanged);
-  dialog_->OnDropFiles(first);
-  dialog_->OnDropFiles({});
-  dialog_->OnDropFiles(second);
-  gate_->Allow(1);
+  QSignalSpy changes(m_edit, &QPlainTextEdit::textChanged);
+  m_dialog->OnDropFiles(first);
+  m_dialog->OnDropFiles({});
+  m_dialog->OnDropFiles(second);
+  m_gate->Allow(1);
   ASSERT_TRUE(WaitForProgress(QStringLiteral("1 / 3"))) << "the count covers every drop waiting";
 
-  gate_->Open();
+  m_gate->Open();
   ASSERT_TRUE(WaitUntilLanded());
   EXPECT_EQ(changes.count(), 2);
-  EXPECT_EQ(edit_->toPlainText(), QStringLiteral("1:00.00\n") + LinesOf(first) + LinesOf(second));
-  EXPECT_EQ(totalAll_->text(), QStringLiteral("1:03.00"));
-  edit_->undo();
-  EXPECT_EQ(edit_->toPlainText(), QStringLiteral("1:00.00\n") + LinesOf(first));
-  EXPECT_EQ(totalAll_->text(), QStringLiteral("1:02.00"));
+  EXPECT_EQ(m_edit->toPlainText(), QStringLiteral("1:00.00\n") + LinesOf(first) + LinesOf(second));
+  EXPECT_EQ(m_totalAll->text(), QStringLiteral("1:03.00"));
+  m_edit->undo();
+  EXPECT_EQ(m_edit->toPlainText(), QStringLiteral("1:00.00\n") + LinesOf(first));
+  EXPECT_EQ(m_totalAll->text(), QStringLiteral("1:02.00"));
 }
 
 enum class CancelBy { kButton, kEscape, kReturn, kCloseBox };
@@ -158,14 +156,14 @@ class CancelTest : public SlowDropTest, public testing::WithParamInterface<Cance
 
 TEST_P(CancelTest, LeavesTheListAsItWasAndNothingLandsAfterwards) {
   const int files = GetParam().files;
-  edit_->setPlainText(QStringLiteral("1:05.08\n0:42.30"));
+  m_edit->setPlainText(QStringLiteral("1:05.08\n0:42.30"));
   Select(0, 7);
   const QString count = QStringLiteral("1 / %1").arg(files);
-  dialog_->OnDropFiles(Files(files));
-  gate_->Allow(1);
+  m_dialog->OnDropFiles(Files(files));
+  m_gate->Allow(1);
   ASSERT_TRUE(WaitForProgress(count));
   ASSERT_TRUE(WaitUntilAsked(2)) << "the second file is being read when Cancel comes";
-  EXPECT_TRUE(Repaints(edit_->viewport()));
+  EXPECT_TRUE(Repaints(m_edit->viewport()));
 
   CMeasuringDlg* progress = Progress();
   switch (GetParam().by) {
@@ -184,19 +182,19 @@ TEST_P(CancelTest, LeavesTheListAsItWasAndNothingLandsAfterwards) {
       break;
   }
   EXPECT_FALSE(progress->isVisible());
-  EXPECT_FALSE(dialog_->IsMeasuring());
+  EXPECT_FALSE(m_dialog->IsMeasuring());
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-  EXPECT_TRUE(dialog_->isVisible());
-  EXPECT_EQ(edit_->toPlainText(), QStringLiteral("1:05.08\n0:42.30"));
-  EXPECT_EQ(totalAll_->text(), QStringLiteral("1:47.38"));
-  EXPECT_EQ(totalSel_->text(), QStringLiteral("1:05.08"));
+  EXPECT_TRUE(m_dialog->isVisible());
+  EXPECT_EQ(m_edit->toPlainText(), QStringLiteral("1:05.08\n0:42.30"));
+  EXPECT_EQ(m_totalAll->text(), QStringLiteral("1:47.38"));
+  EXPECT_EQ(m_totalSel->text(), QStringLiteral("1:05.08"));
 
   // The file being read is finished and forgotten; a later drop lands alone.
-  gate_->Open();
-  dialog_->OnDropFiles({QStringLiteral("/share/z.wav")});
+  m_gate->Open();
+  m_dialog->OnDropFiles({QStringLiteral("/share/z.wav")});
   ASSERT_TRUE(WaitUntilLanded());
-  EXPECT_EQ(edit_->toPlainText(), QStringLiteral("1:05.08\n0:42.30\n0:01.00[z.wav]\n"));
-  EXPECT_EQ(gate_->Asked(), (std::vector<std::string>{"f1.wav", "f2.wav", "z.wav"}));
+  EXPECT_EQ(m_edit->toPlainText(), QStringLiteral("1:05.08\n0:42.30\n0:01.00[z.wav]\n"));
+  EXPECT_EQ(m_gate->Asked(), (std::vector<std::string>{"f1.wav", "f2.wav", "z.wav"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -224,20 +222,20 @@ void PrintTo(const CloseCase& c, std::ostream* out) { *out << c.name; }
 class CloseDuringDropTest : public SlowDropTest, public testing::WithParamInterface<CloseCase> {};
 
 TEST_P(CloseDuringDropTest, StopsAfterTheFileBeingRead) {
-  dialog_->OnDropFiles(Files(1000));
+  m_dialog->OnDropFiles(Files(1000));
   ASSERT_TRUE(WaitUntilAsked(1));
   if (GetParam().by == CloseBy::kEscape) {
-    QTest::keyClick(edit_, Qt::Key_Escape);
+    QTest::keyClick(m_edit, Qt::Key_Escape);
   } else {
-    EXPECT_TRUE(dialog_->close());
+    EXPECT_TRUE(m_dialog->close());
   }
-  EXPECT_FALSE(dialog_->isVisible());
-  EXPECT_EQ(dialog_->result(), QDialog::Rejected);
-  EXPECT_FALSE(dialog_->IsMeasuring());
+  EXPECT_FALSE(m_dialog->isVisible());
+  EXPECT_EQ(m_dialog->result(), QDialog::Rejected);
+  EXPECT_FALSE(m_dialog->IsMeasuring());
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-  gate_->Open();
-  dialog_.reset();
-  EXPECT_EQ(gate_->Asked(), std::vector<std::string>{"f1.wav"});
+  m_gate->Open();
+  m_dialog.reset();
+  EXPECT_EQ(m_gate->Asked(), std::vector<std::string>{"f1.wav"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, CloseDuringDropTest,
@@ -249,41 +247,42 @@ INSTANTIATE_TEST_SUITE_P(Ways, CloseDuringDropTest,
 
 // The program ending without closing the window first, as when the application quits.
 TEST_F(SlowDropTest, DestroyingTheWindowInTheMiddleOfADropStopsAfterTheFileBeingRead) {
-  dialog_->OnDropFiles(Files(1000));
+  m_dialog->OnDropFiles(Files(1000));
   ASSERT_TRUE(WaitUntilAsked(1));
   // The destruction waits for the file being read, so the gate can only open from elsewhere; the
   // pause lets the destruction get under way first.
-  std::thread opener([gate = gate_] {
+  std::thread opener([gate = m_gate] {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     gate->Open();
   });
-  dialog_.reset();
+  m_dialog.reset();
   opener.join();
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-  EXPECT_EQ(gate_->Asked(), std::vector<std::string>{"f1.wav"});
+  EXPECT_EQ(m_gate->Asked(), std::vector<std::string>{"f1.wav"});
 }
 
 // Ten thousand files measured at once: one change of the text, one undo step.
 class InstantDropTest : public MainDialogTest {
  protected:
   InstantDropTest() {
-    reader_ = [](const std::filesystem::path&) { return std::int64_t{1}; };
+    m_measurer = std::make_unique<drops_test::MeasureBy>(
+        [](const std::filesystem::path&) { return std::int64_t{1}; });
   }
 };
 
 TEST_F(InstantDropTest, TenThousandFilesLandAsOneEdit) {
-  QSignalSpy changes(edit_, &QPlainTextEdit::textChanged);
-  dialog_->OnDropFiles(Files(10000));
+  QSignalSpy changes(m_edit, &QPlainTextEdit::textChanged);
+  m_dialog->OnDropFiles(Files(10000));
   ASSERT_TRUE(WaitUntilLanded());
-  ExpectNoTimerRunning(*dialog_);
+  ExpectNoTimerRunning(*m_dialog);
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
   EXPECT_EQ(changes.count(), 1);
-  EXPECT_EQ(edit_->blockCount(), 10001);
-  EXPECT_EQ(totalAll_->text(), QStringLiteral("2:46.40"));
-  edit_->undo();
-  EXPECT_TRUE(edit_->toPlainText().isEmpty());
-  EXPECT_FALSE(edit_->document()->isUndoAvailable());
-  EXPECT_EQ(totalAll_->text(), QStringLiteral("0:00.00"));
+  EXPECT_EQ(m_edit->blockCount(), 10001);
+  EXPECT_EQ(m_totalAll->text(), QStringLiteral("2:46.40"));
+  m_edit->undo();
+  EXPECT_TRUE(m_edit->toPlainText().isEmpty());
+  EXPECT_FALSE(m_edit->document()->isUndoAvailable());
+  EXPECT_EQ(m_totalAll->text(), QStringLiteral("0:00.00"));
 }
 
 }  // namespace

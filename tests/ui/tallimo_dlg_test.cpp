@@ -17,24 +17,24 @@
 namespace {
 
 TEST_F(MainDialogTest, EveryKeystrokeUpdatesTheTotalOfTheList) {
-  QTest::keyClicks(edit_, QStringLiteral("1:05"));
-  EXPECT_EQ(totalAll_->text(), QStringLiteral("1:00.05"));  // no point yet: 05 are seconds
-  QTest::keyClicks(edit_, QStringLiteral(".08"));
-  EXPECT_EQ(totalAll_->text(), QStringLiteral("1:05.08"));
-  EXPECT_EQ(totalSel_->text(), QStringLiteral("0:00.00"));
-  QTest::keyClick(edit_, Qt::Key_Backspace);
-  EXPECT_EQ(totalAll_->text(), QStringLiteral("1:05.00"));
+  QTest::keyClicks(m_edit, QStringLiteral("1:05"));
+  EXPECT_EQ(m_totalAll->text(), QStringLiteral("1:00.05"));  // no point yet: 05 are seconds
+  QTest::keyClicks(m_edit, QStringLiteral(".08"));
+  EXPECT_EQ(m_totalAll->text(), QStringLiteral("1:05.08"));
+  EXPECT_EQ(m_totalSel->text(), QStringLiteral("0:00.00"));
+  QTest::keyClick(m_edit, Qt::Key_Backspace);
+  EXPECT_EQ(m_totalAll->text(), QStringLiteral("1:05.00"));
 }
 
 TEST_F(MainDialogTest, KeyboardSelectionShowsTheSelectionTotal) {
-  QTest::keyClicks(edit_, QStringLiteral("1:05.08"));
-  QTest::keyClick(edit_, Qt::Key_Return);
-  QTest::keyClicks(edit_, QStringLiteral("0:42.30"));
-  EXPECT_EQ(totalAll_->text(), QStringLiteral("1:47.38"));
-  QTest::keyClick(edit_, Qt::Key_Home, Qt::ShiftModifier);
-  EXPECT_EQ(totalSel_->text(), QStringLiteral("0:42.30"));
-  QTest::keyClick(edit_, Qt::Key_Up, Qt::ShiftModifier);
-  EXPECT_EQ(totalSel_->text(), QStringLiteral("1:47.38"));
+  QTest::keyClicks(m_edit, QStringLiteral("1:05.08"));
+  QTest::keyClick(m_edit, Qt::Key_Return);
+  QTest::keyClicks(m_edit, QStringLiteral("0:42.30"));
+  EXPECT_EQ(m_totalAll->text(), QStringLiteral("1:47.38"));
+  QTest::keyClick(m_edit, Qt::Key_Home, Qt::ShiftModifier);
+  EXPECT_EQ(m_totalSel->text(), QStringLiteral("0:42.30"));
+  QTest::keyClick(m_edit, Qt::Key_Up, Qt::ShiftModifier);
+  EXPECT_EQ(m_totalSel->text(), QStringLiteral("1:47.38"));
 }
 
 struct SelectionCase {
@@ -51,9 +51,9 @@ class SelectionTotalTest : public MainDialogTest,
                            public testing::WithParamInterface<SelectionCase> {};
 
 TEST_P(SelectionTotalTest, ShowsTheTotalOfTheSelectedText) {
-  edit_->setPlainText(QString::fromUtf16(GetParam().text));
+  m_edit->setPlainText(QString::fromUtf16(GetParam().text));
   Select(GetParam().anchor, GetParam().position);
-  EXPECT_EQ(totalSel_->text(), QString::fromLatin1(GetParam().selectionTotal));
+  EXPECT_EQ(m_totalSel->text(), QString::fromLatin1(GetParam().selectionTotal));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -79,38 +79,38 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<SelectionCase>& info) { return std::string(info.param.name); });
 
 TEST_F(MainDialogTest, AnEmptySelectionLeavesTheSelectionTotal) {
-  edit_->setPlainText(QStringLiteral("1:05.08\n0:42.30"));
+  m_edit->setPlainText(QStringLiteral("1:05.08\n0:42.30"));
   Select(0, 7);
-  ASSERT_EQ(totalSel_->text(), QStringLiteral("1:05.08"));
+  ASSERT_EQ(m_totalSel->text(), QStringLiteral("1:05.08"));
   // A click into the second line drops the selection.
-  QTextCursor inSecondLine(edit_->document());
+  QTextCursor inSecondLine(m_edit->document());
   inSecondLine.setPosition(12);
-  QTest::mouseClick(edit_->viewport(), Qt::LeftButton, {},
-                    edit_->cursorRect(inSecondLine).center());
-  ASSERT_FALSE(edit_->textCursor().hasSelection());
-  EXPECT_EQ(totalSel_->text(), QStringLiteral("1:05.08"));
-  EXPECT_EQ(totalAll_->text(), QStringLiteral("1:47.38"));
+  QTest::mouseClick(m_edit->viewport(), Qt::LeftButton, {},
+                    m_edit->cursorRect(inSecondLine).center());
+  ASSERT_FALSE(m_edit->textCursor().hasSelection());
+  EXPECT_EQ(m_totalSel->text(), QStringLiteral("1:05.08"));
+  EXPECT_EQ(m_totalAll->text(), QStringLiteral("1:47.38"));
 }
 
 TEST_F(MainDialogTest, ReselectingAStretchAfterTypingElsewhereShowsItsTotal) {
-  edit_->setPlainText(QStringLiteral("1:00.00\n2:00.00"));
+  m_edit->setPlainText(QStringLiteral("1:00.00\n2:00.00"));
   Select(0, 7);
-  ASSERT_EQ(totalSel_->text(), QStringLiteral("1:00.00"));
-  MoveCaret(edit_->toPlainText().size());
-  QTest::keyClicks(edit_, QStringLiteral("5"));
-  ASSERT_EQ(totalSel_->text(), QStringLiteral("0:00.00"));
+  ASSERT_EQ(m_totalSel->text(), QStringLiteral("1:00.00"));
+  MoveCaret(m_edit->toPlainText().size());
+  QTest::keyClicks(m_edit, QStringLiteral("5"));
+  ASSERT_EQ(m_totalSel->text(), QStringLiteral("0:00.00"));
   Select(0, 7);
-  EXPECT_EQ(totalSel_->text(), QStringLiteral("1:00.00"));
+  EXPECT_EQ(m_totalSel->text(), QStringLiteral("1:00.00"));
 }
 
 TEST_F(MainDialogTest, TotalsCoverEveryLineOfAListPast50000Bytes) {
   QString list;
   for (int i = 0; i < 8000; ++i) list += QStringLiteral("0:00.10\n");
   list += QStringLiteral("1:00.00");  // starts 72,000 bytes into the list
-  edit_->setPlainText(list);
-  EXPECT_EQ(totalAll_->text(), QStringLiteral("23:13.20"));
+  m_edit->setPlainText(list);
+  EXPECT_EQ(m_totalAll->text(), QStringLiteral("23:13.20"));
   Select(list.size() - 7, list.size());
-  EXPECT_EQ(totalSel_->text(), QStringLiteral("1:00.00"));
+  EXPECT_EQ(m_totalSel->text(), QStringLiteral("1:00.00"));
 }
 
 struct LineBreakKey {
@@ -124,14 +124,14 @@ void PrintTo(const LineBreakKey& key, std::ostream* out) { *out << key.name; }
 class LineBreakKeyTest : public MainDialogTest, public testing::WithParamInterface<LineBreakKey> {};
 
 TEST_P(LineBreakKeyTest, StartsANewLineAndKeepsTheDialogOpen) {
-  QTest::keyClicks(edit_, QStringLiteral("1:00.00"));
-  QTest::keyClick(edit_, GetParam().key, GetParam().modifiers);
-  QTest::keyClicks(edit_, QStringLiteral("0:30.00"));
-  EXPECT_EQ(edit_->toPlainText(), QStringLiteral("1:00.00\n0:30.00"));
-  EXPECT_EQ(totalAll_->text(), QStringLiteral("1:30.00"));
-  QTest::keyClick(edit_, Qt::Key_Home, Qt::ShiftModifier);
-  EXPECT_EQ(totalSel_->text(), QStringLiteral("0:30.00"));
-  EXPECT_TRUE(dialog_->isVisible());
+  QTest::keyClicks(m_edit, QStringLiteral("1:00.00"));
+  QTest::keyClick(m_edit, GetParam().key, GetParam().modifiers);
+  QTest::keyClicks(m_edit, QStringLiteral("0:30.00"));
+  EXPECT_EQ(m_edit->toPlainText(), QStringLiteral("1:00.00\n0:30.00"));
+  EXPECT_EQ(m_totalAll->text(), QStringLiteral("1:30.00"));
+  QTest::keyClick(m_edit, Qt::Key_Home, Qt::ShiftModifier);
+  EXPECT_EQ(m_totalSel->text(), QStringLiteral("0:30.00"));
+  EXPECT_TRUE(m_dialog->isVisible());
 }
 
 // Shift+Return makes a line break inside a paragraph; it must count as a line break all the same.
@@ -143,20 +143,20 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<LineBreakKey>& info) { return std::string(info.param.name); });
 
 TEST_F(MainDialogTest, EscapeEndsTheDialog) {
-  QTest::keyClicks(edit_, QStringLiteral("1:00.00"));
-  QTest::keyClick(edit_, Qt::Key_Escape);
-  EXPECT_FALSE(dialog_->isVisible());
-  EXPECT_EQ(dialog_->result(), QDialog::Rejected);
+  QTest::keyClicks(m_edit, QStringLiteral("1:00.00"));
+  QTest::keyClick(m_edit, Qt::Key_Escape);
+  EXPECT_FALSE(m_dialog->isVisible());
+  EXPECT_EQ(m_dialog->result(), QDialog::Rejected);
 }
 
 TEST_F(MainDialogTest, CloseButtonEndsTheDialog) {
-  EXPECT_TRUE(dialog_->close());
-  EXPECT_FALSE(dialog_->isVisible());
-  EXPECT_EQ(dialog_->result(), QDialog::Rejected);
+  EXPECT_TRUE(m_dialog->close());
+  EXPECT_FALSE(m_dialog->isVisible());
+  EXPECT_EQ(m_dialog->result(), QDialog::Rejected);
 }
 
 TEST_F(MainDialogTest, AboutButtonOpensTheAboutBox) {
-  QTest::mouseClick(aboutButton_, Qt::LeftButton);
+  QTest::mouseClick(m_aboutButton, Qt::LeftButton);
   CAboutDlg* about = VisibleAboutBox();
   ASSERT_NE(about, nullptr);
   EXPECT_TRUE(about->isModal());
@@ -165,10 +165,10 @@ TEST_F(MainDialogTest, AboutButtonOpensTheAboutBox) {
 // Only the English button has a mnemonic: the Japanese template gives its text as it is.
 TEST_F(MainDialogTest, AltAOpensTheAboutBoxInEnglish) {
   if (InJapanese()) {
-    EXPECT_TRUE(aboutButton_->shortcut().isEmpty());
+    EXPECT_TRUE(m_aboutButton->shortcut().isEmpty());
     return;
   }
-  QTest::keyClick(dialog_.get(), Qt::Key_A, Qt::AltModifier);
+  QTest::keyClick(m_dialog.get(), Qt::Key_A, Qt::AltModifier);
   // The button shows itself pressed for a moment before it clicks.
   EXPECT_TRUE(QTest::qWaitFor([this] { return VisibleAboutBox() != nullptr; }, kPatienceMs));
 }
@@ -180,36 +180,36 @@ TEST_F(MainDialogTest, ControlsHaveAccessibleNamesInTheInterfaceLanguage) {
     QWidget* control;
     QString name;
   } named[] = {
-      {edit_, Text("時間の一覧（1行に1つ）", "Durations, one per line")},
-      {totalAll_, Text("全合計時間", "Total of all lines")},
-      {totalSel_, Text("選択範囲合計時間", "Total of selection")},
+      {m_edit, Text("時間の一覧（1行に1つ）", "Durations, one per line")},
+      {m_totalAll, Text("全合計時間", "Total of all lines")},
+      {m_totalSel, Text("選択範囲合計時間", "Total of selection")},
   };
   for (const auto& [control, name] : named) {
     EXPECT_EQ(control->accessibleName(), name) << name.toStdString();
-    if (control == edit_) continue;
+    if (control == m_edit) continue;
     const QLabel* label = nullptr;
-    for (const QLabel* candidate : dialog_->findChildren<QLabel*>()) {
+    for (const QLabel* candidate : m_dialog->findChildren<QLabel*>()) {
       if (candidate->buddy() == control) label = candidate;
     }
     ASSERT_NE(label, nullptr) << name.toStdString();
     EXPECT_EQ(label->text(), name);
   }
-  EXPECT_EQ(aboutButton_->text(), Text("about", "&About"));
+  EXPECT_EQ(m_aboutButton->text(), Text("about", "&About"));
   // The value a screen reader reads is the total, and it follows the typing.
-  EXPECT_EQ(totalAll_->accessibleDescription(), QStringLiteral("0:00.00"));
-  QTest::keyClicks(edit_, QStringLiteral("1:05.08"));
-  EXPECT_EQ(totalAll_->accessibleDescription(), QStringLiteral("1:05.08"));
+  EXPECT_EQ(m_totalAll->accessibleDescription(), QStringLiteral("0:00.00"));
+  QTest::keyClicks(m_edit, QStringLiteral("1:05.08"));
+  EXPECT_EQ(m_totalAll->accessibleDescription(), QStringLiteral("1:05.08"));
 }
 
 TEST_F(MainDialogTest, HelpKeyOpensTheAboutBox) {
-  QTest::keyClick(edit_, Qt::Key_F1);
+  QTest::keyClick(m_edit, Qt::Key_F1);
   EXPECT_NE(VisibleAboutBox(), nullptr);
 }
 
 TEST_F(MainDialogTest, RightClickOutsideTheEditOffersTheAboutEntry) {
   // A real right click through the window, on the total of all lines.
-  QTest::mouseClick(dialog_->windowHandle(), Qt::RightButton, {}, totalAll_->geometry().center());
-  auto* menu = dialog_->findChild<QMenu*>(QStringLiteral("systemMenu"));
+  QTest::mouseClick(m_dialog->windowHandle(), Qt::RightButton, {}, m_totalAll->geometry().center());
+  auto* menu = m_dialog->findChild<QMenu*>(QStringLiteral("systemMenu"));
   ASSERT_NE(menu, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
   ASSERT_EQ(menu->actions().size(), 1);
@@ -221,25 +221,25 @@ TEST_F(MainDialogTest, RightClickOutsideTheEditOffersTheAboutEntry) {
 }
 
 TEST_F(MainDialogTest, FrameIsFixedWithACloseButtonOnly) {
-  EXPECT_EQ(dialog_->windowTitle(), QStringLiteral("Tallimo"));
-  EXPECT_EQ(dialog_->minimumSize(), dialog_->maximumSize());
-  const Qt::WindowFlags flags = dialog_->windowFlags();
+  EXPECT_EQ(m_dialog->windowTitle(), QStringLiteral("Tallimo"));
+  EXPECT_EQ(m_dialog->minimumSize(), m_dialog->maximumSize());
+  const Qt::WindowFlags flags = m_dialog->windowFlags();
   EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
   EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
   EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
   EXPECT_FALSE(flags.testFlag(Qt::WindowContextHelpButtonHint));
-  const QList<QSize> sizes = dialog_->windowIcon().availableSizes();
+  const QList<QSize> sizes = m_dialog->windowIcon().availableSizes();
   EXPECT_TRUE(sizes.contains(QSize(16, 16)));
   EXPECT_TRUE(sizes.contains(QSize(32, 32)));
 }
 
 TEST_F(MainDialogTest, FocusStartsInTheEditAndTabGoesToAbout) {
-  EXPECT_EQ(QApplication::focusWidget(), edit_);
-  QTest::keyClick(edit_, Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), aboutButton_);
-  EXPECT_TRUE(edit_->toPlainText().isEmpty());
-  QTest::keyClick(aboutButton_, Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), edit_);
+  EXPECT_EQ(QApplication::focusWidget(), m_edit);
+  QTest::keyClick(m_edit, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), m_aboutButton);
+  EXPECT_TRUE(m_edit->toPlainText().isEmpty());
+  QTest::keyClick(m_aboutButton, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), m_edit);
 }
 
 }  // namespace

@@ -24,20 +24,20 @@ std::wstring ProgramPath() {
 class ProgramResources : public testing::Test {
  protected:
   void SetUp() override {
-    module_ = ::LoadLibraryExW(ProgramPath().c_str(), nullptr,
-                               LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    ASSERT_NE(module_, nullptr) << "cannot read tallimo.exe";
+    m_module = ::LoadLibraryExW(ProgramPath().c_str(), nullptr,
+                                LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(m_module, nullptr) << "cannot read tallimo.exe";
   }
-  void TearDown() override { ::FreeLibrary(module_); }
+  void TearDown() override { ::FreeLibrary(m_module); }
 
   std::string_view Resource(const wchar_t* type, int id) const {
-    HRSRC found = ::FindResourceW(module_, MAKEINTRESOURCEW(id), type);
+    HRSRC found = ::FindResourceW(m_module, MAKEINTRESOURCEW(id), type);
     if (found == nullptr) return {};
-    return {static_cast<const char*>(::LockResource(::LoadResource(module_, found))),
-            ::SizeofResource(module_, found)};
+    return {static_cast<const char*>(::LockResource(::LoadResource(m_module, found))),
+            ::SizeofResource(m_module, found)};
   }
 
-  HMODULE module_ = nullptr;
+  HMODULE m_module = nullptr;
 };
 
 // An icon group as the resource holds it: a GRPICONDIR header, then one entry per image.

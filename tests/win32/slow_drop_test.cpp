@@ -1,4 +1,4 @@
-// Drops whose files take long to measure, with readers of our own that hold each file until the
+// Drops whose files take long to measure, with measurers of our own that hold each file until the
 // test lets it through: the window repaints meanwhile, the progress window appears and cancels,
 // drops land in order each as one edit, and closing the window in the middle ends cleanly.
 #include <windows.h>
@@ -16,14 +16,14 @@
 #include <vector>
 
 #include "res/resource.h"
-#include "tests/media/gated_reader.h"
+#include "tests/drops/test_measurers.h"
 #include "tests/win32/dialog_driver.h"
 #include "win32/tallimo_dlg.h"
 #include "win32/window_ops.h"
 
 namespace {
 
-using media_test::GatedReader;
+using drops_test::Gate;
 
 using win32_test::ItemText;
 using win32_test::OwnedDialog;
@@ -121,10 +121,10 @@ class SlowDropTest : public testing::Test {
   // Runs a main dialog whose drops go through the gate. The gate opens before the dialog ends, so
   // that its worker, which the window's end waits for, is never left held.
   INT_PTR Run(const std::function<void(CTallimoDlg& dialog, HWND window)>& body) {
-    CTallimoDlg dialog(nullptr, [gate = gate_](const auto& path) { return (*gate)(path); });
+    CTallimoDlg dialog(nullptr, m_gate->Measurer());
     return win32_test::RunModal(dialog, [&](HWND window) {
       body(dialog, window);
-      gate_->Open();
+      m_gate->Open();
     });
   }
 
@@ -137,14 +137,14 @@ class SlowDropTest : public testing::Test {
   }
 
   bool WaitUntilAsked(HWND dialog, std::size_t files) {
-    return PumpUntil(dialog, [&] { return gate_->Asked().size() >= files; });
+    return PumpUntil(dialog, [&] { return m_gate->Asked().size() >= files; });
   }
 
   static bool WaitUntilLanded(const CTallimoDlg& dialog) {
     return PumpUntil(dialog.GetSafeHwnd(), [&dialog] { return !dialog.IsMeasuring(); });
   }
 
-  std::shared_ptr<GatedReader> gate_ = std::make_shared<GatedReader>(kSecondsPerFile);
+  std::shared_ptr<Gate> m_gate = std::make_shared<Gate>(kSecondsPerFile);
 };
 
 TEST_F(SlowDropTest, ShowsItsProgressAfterADelayAndRepaintsUntilTheLinesLand) {
@@ -157,7 +157,7 @@ TEST_F(SlowDropTest, ShowsItsProgressAfterADelayAndRepaintsUntilTheLinesLand) {
     EXPECT_TRUE(ShowsBusyCursor(window));
     EXPECT_EQ(OwnedDialog(window), nullptr) << "not before the delay";
 
-    gate_->Allow(1);
+    m_gate->Allow(1);
     ASSERT_TRUE(WaitForProgress(window, u"1 / 3"));
     HWND progress = OwnedDialog(window);
     EXPECT_FALSE(::IsWindowEnabled(window)) << "the progress window blocks the main one";
@@ -166,11 +166,11 @@ TEST_F(SlowDropTest, ShowsItsProgressAfterADelayAndRepaintsUntilTheLinesLand) {
     EXPECT_TRUE(Repaints(window, edit));
     EXPECT_EQ(win32::GetText(edit), u"1:00.00\r\n") << "nothing lands before the end";
 
-    gate_->Allow(1);
+    m_gate->Allow(1);
     ASSERT_TRUE(WaitForProgress(window, u"2 / 3"));
     EXPECT_EQ(::SendMessageW(::GetDlgItem(progress, res::kIdcMeasuringBar), PBM_GETPOS, 0, 0), 66);
 
-    gate_->Open();
+    m_gate->Open();
     ASSERT_TRUE(WaitUntilLanded(dialog));
     EXPECT_EQ(win32::GetText(edit), u"1:00.00\r\n" + LinesOf(paths));
     EXPECT_EQ(ItemText(window, res::kIdcTotalAll), u"1:03.00");
@@ -191,10 +191,10 @@ TEST_F(SlowDropTest, DropsMadeMeanwhileLandInOrderEachAsItsOwnEdit) {
     const MessageCounter changes(window, IsListChange);
     DropOn(window, first);
     DropOn(window, second);
-    gate_->Allow(1);
+    m_gate->Allow(1);
     ASSERT_TRUE(WaitForProgress(window, u"1 / 3")) << "the count covers every drop waiting";
 
-    gate_->Open();
+    m_gate->Open();
     ASSERT_TRUE(WaitUntilLanded(dialog));
     EXPECT_EQ(changes.count, 2);
     EXPECT_EQ(win32::GetText(edit), u"1:00.00\r\n" + LinesOf(first) + LinesOf(second));
@@ -227,7 +227,7 @@ TEST_P(CancelTest, LeavesTheListAsItWasAndNothingLandsAfterwards) {
     const int files = GetParam().files;
     const std::string total = std::to_string(files);
     DropOn(window, Files(files));
-    gate_->Allow(1);
+    m_gate->Allow(1);
     ASSERT_TRUE(WaitForProgress(window, u"1 / " + std::u16string(total.begin(), total.end())));
     ASSERT_TRUE(WaitUntilAsked(window, 2)) << "the second file is being read when Cancel comes";
     EXPECT_TRUE(Repaints(window, edit));
@@ -259,11 +259,11 @@ TEST_P(CancelTest, LeavesTheListAsItWasAndNothingLandsAfterwards) {
     EXPECT_EQ(ItemText(window, res::kIdcTotalSel), u"1:05.08");
 
     // The file being read is finished and forgotten; a later drop lands alone.
-    gate_->Open();
+    m_gate->Open();
     DropOn(window, {u"C:\\share\\z.wav"});
     ASSERT_TRUE(WaitUntilLanded(dialog));
     EXPECT_EQ(win32::GetText(edit), u"1:05.08\r\n0:42.30\r\n0:01.00[z.wav]\r\n");
-    EXPECT_EQ(gate_->Asked(), (std::vector<std::string>{"f1.wav", "f2.wav", "z.wav"}));
+    EXPECT_EQ(m_gate->Asked(), (std::vector<std::string>{"f1.wav", "f2.wav", "z.wav"}));
   });
 }
 
@@ -302,7 +302,7 @@ TEST_P(CloseDuringDropTest, StopsAfterTheFileBeingRead) {
     EXPECT_FALSE(dialog.IsMeasuring());
   });
   EXPECT_EQ(result, IDCANCEL);
-  EXPECT_EQ(gate_->Asked(), std::vector<std::string>{"f1.wav"});
+  EXPECT_EQ(m_gate->Asked(), std::vector<std::string>{"f1.wav"});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -320,25 +320,26 @@ INSTANTIATE_TEST_SUITE_P(
 // is stopped before the window goes, after the file it is reading.
 TEST_F(SlowDropTest, WindowGoingInTheMiddleOfADropStopsAfterTheFileBeingRead) {
   std::thread opener;
-  CTallimoDlg dialog(nullptr, [gate = gate_](const auto& path) { return (*gate)(path); });
+  CTallimoDlg dialog(nullptr, m_gate->Measurer());
   win32_test::RunModal(dialog, [&](HWND window) {
     DropOn(window, Files(1000));
     ASSERT_TRUE(WaitUntilAsked(window, 1));
     // The window's end waits for the file being read, so the gate can only open from elsewhere;
     // the pause lets the end get under way first.
-    opener = std::thread([gate = gate_] {
+    opener = std::thread([gate = m_gate] {
       ::Sleep(200);
       gate->Open();
     });
     ::EndDialog(window, IDABORT);
   });
   opener.join();
-  EXPECT_EQ(gate_->Asked(), std::vector<std::string>{"f1.wav"});
+  EXPECT_EQ(m_gate->Asked(), std::vector<std::string>{"f1.wav"});
 }
 
 // Ten thousand files measured at once: one change of the text, one undo step.
 TEST(InstantDropTest, TenThousandFilesLandAsOneEdit) {
-  CTallimoDlg dialog(nullptr, [](const std::filesystem::path&) { return std::int64_t{1}; });
+  CTallimoDlg dialog(nullptr, std::make_unique<drops_test::MeasureBy>(
+                                  [](const std::filesystem::path&) { return std::int64_t{1}; }));
   win32_test::RunModal(dialog, [&dialog](HWND window) {
     HWND edit = TimeEdit(window);
     const MessageCounter changes(window, IsListChange);

@@ -1,0 +1,119 @@
+// A raw MPEG video stream carries no timestamps, but every group of pictures starts with a time
+// code (hours, minutes, seconds and pictures), which encoders count up from the first. The last
+// group's time code and the pictures after it tell the length from two small reads, where counting
+// every picture would read the whole file.
+#include "readers/mpeg_video_length.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace readers {
+namespace {
+
+// Start codes: 00 00 01 and the code's own byte.
+constexpr std::uint8_t kPicture = 0x00;
+constexpr std::uint8_t kSequenceHeader = 0xB3;
+constexpr std::uint8_t kGroupOfPictures = 0xB8;
+// A sequence header gives the frame rate code in the low bits of its 8th byte after the code.
+constexpr std::size_t kFrameRateByte = 7;
+// A group's time code takes the 25 bits after the code: drop frame (1), hours (5), minutes (6),
+// a marker bit, seconds (6), pictures (6).
+constexpr std::size_t kTimeCodeBytes = 4;
+
+constexpr std::size_t kHeadBytes = 64 * 1024;
+constexpr std::array<std::int64_t, 2> kTailWindows = {64 * 1024, 512 * 1024};
+
+constexpr std::array<FrameRate, 9> kFrameRates = {{{0, 1},
+                                                   {24000, 1001},
+                                                   {24, 1},
+                                                   {25, 1},
+                                                   {30000, 1001},
+                                                   {30, 1},
+                                                   {50, 1},
+                                                   {60000, 1001},
+                                                   {60, 1}}};
+
+// Where the next start code with `code` begins at or after `from`; bytes.size() when none.
+std::size_t FindCode(std::span<const std::uint8_t> bytes, std::size_t from, std::uint8_t code) {
+  for (std::size_t at = from; at + 4 <= bytes.size(); ++at) {
+    if (bytes[at] == 0 && bytes[at + 1] == 0 && bytes[at + 2] == 1 && bytes[at + 3] == code) {
+      return at;
+    }
+  }
+  return bytes.size();
+}
+
+// The frames that a group's time code counts, at `whole` frames a second.
+std::optional<std::int64_t> TimeCodeFrames(std::span<const std::uint8_t> bytes, std::size_t group,
+                                           std::int64_t whole) {
+  if (group + 4 + kTimeCodeBytes > bytes.size()) return std::nullopt;
+  std::uint32_t bits = 0;
+  for (std::size_t i = 0; i < kTimeCodeBytes; ++i) bits = (bits << 8) | bytes[group + 4 + i];
+  const std::uint32_t code = bits >> 7;
+  const std::int64_t hours = (code >> 19) & 0x1F;
+  const std::int64_t minutes = (code >> 13) & 0x3F;
+  const std::int64_t seconds = (code >> 6) & 0x3F;
+  const std::int64_t pictures = code & 0x3F;
+  if (minutes > 59 || seconds > 59 || pictures >= whole) return std::nullopt;
+  return ((hours * 60 + minutes) * 60 + seconds) * whole + pictures;
+}
+
+std::int64_t WholeFramesPerSecond(const FrameRate& rate) {
+  return (rate.num + rate.den - 1) / rate.den;
+}
+
+}  // namespace
+
+std::optional<FrameRate> SequenceFrameRate(std::span<const std::uint8_t> head) {
+  const std::size_t at = FindCode(head, 0, kSequenceHeader);
+  if (at + kFrameRateByte >= head.size()) return std::nullopt;
+  const std::size_t code = head[at + kFrameRateByte] & 0x0F;
+  if (code == 0 || code >= kFrameRates.size()) return std::nullopt;
+  return kFrameRates[code];
+}
+
+std::optional<std::int64_t> FramesAtEnd(std::span<const std::uint8_t> tail, const FrameRate& rate) {
+  std::optional<std::size_t> last;
+  for (std::size_t at = FindCode(tail, 0, kGroupOfPictures); at < tail.size();
+       at = FindCode(tail, at + 4, kGroupOfPictures)) {
+    last = at;
+  }
+  if (!last) return std::nullopt;
+  const auto start = TimeCodeFrames(tail, *last, WholeFramesPerSecond(rate));
+  if (!start) return std::nullopt;
+  std::int64_t pictures = 0;
+  for (std::size_t at = FindCode(tail, *last, kPicture); at < tail.size();
+       at = FindCode(tail, at + 4, kPicture)) {
+    ++pictures;
+  }
+  return *start + pictures;
+}
+
+std::optional<std::int64_t> MpegVideoMicros(const io::Source& file, std::int64_t start) {
+  std::vector<std::uint8_t> head(kHeadBytes);
+  const std::int64_t got = file.ReadAt(start, head);
+  if (got <= 0) return std::nullopt;
+  head.resize(static_cast<std::size_t>(got));
+  const auto rate = SequenceFrameRate(head);
+  if (!rate) return std::nullopt;
+  // The first group's time code is where the stream's count starts, rarely at zero for a cut.
+  const std::size_t first_group = FindCode(head, 0, kGroupOfPictures);
+  const auto first = TimeCodeFrames(head, first_group, WholeFramesPerSecond(*rate));
+  if (!first) return std::nullopt;
+  for (const std::int64_t window : kTailWindows) {
+    const std::int64_t from = std::max(start, file.Size() - window);
+    std::vector<std::uint8_t> tail(static_cast<std::size_t>(file.Size() - from));
+    const std::int64_t tail_got = file.ReadAt(from, tail);
+    if (tail_got < 0) return std::nullopt;
+    tail.resize(static_cast<std::size_t>(tail_got));
+    if (const auto end = FramesAtEnd(tail, *rate)) {
+      if (*end < *first) return std::nullopt;
+      return (*end - *first) * rate->den * 1'000'000 / rate->num;
+    }
+    if (from == start) break;
+  }
+  return std::nullopt;
+}
+
+}  // namespace readers
