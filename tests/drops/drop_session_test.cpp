@@ -227,7 +227,8 @@ class DroppedFilesTest : public testing::Test {
   DroppedFilesTest() {
     m_dir = fs::temp_directory_path() /
             ("tallimo-session-" +
-             std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+             std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+             std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     fs::remove_all(m_dir);
     fs::create_directories(m_dir);
   }
