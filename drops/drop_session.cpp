@@ -34,7 +34,7 @@ void DropSession::Drop(std::vector<std::filesystem::path> items) {
     const std::lock_guard lock(m_mutex);
     // Each item counts as one file until its folders have been walked.
     m_filesTotal += items.size();
-    m_waiting.push_back(Queued{std::move(items), false, {}, {}, 0});
+    m_waiting.push_back(Queued{std::move(items), false, {}, {}, 0, false});
     // A window that is never dropped on never starts a thread.
     if (!m_worker.joinable()) m_worker = std::thread([this] { Run(); });
   }
@@ -91,7 +91,7 @@ bool DropSession::WalkFront(std::unique_lock<std::mutex>& lock) {
   for (std::size_t item = 0; item < items.size(); ++item) {
     std::error_code error;
     if (!std::filesystem::is_directory(items[item], error)) {
-      files.push_back({items[item], timecalc::DroppedFileName(LabelText(items[item])), item, 0});
+      files.push_back({items[item], timecalc::DroppedFileName(LabelText(items[item])), item, {}});
       continue;
     }
     folders[item] = timecalc::DroppedFileName(LabelText(FolderName(items[item])), u"");
@@ -127,24 +127,23 @@ bool DropSession::WalkFront(std::unique_lock<std::mutex>& lock) {
   return true;
 }
 
-std::vector<std::u16string> DropSession::LinesOf(const Queued& drop) {
-  std::vector<std::u16string> lines;
+DropSession::Landed DropSession::LinesOf(const Queued& drop) {
+  Landed landed{.lines = {}, .programMissing = drop.programMissing};
+  std::vector<std::u16string>& lines = landed.lines;
   lines.reserve(drop.files.size());
   std::size_t next = 0;
   for (std::size_t item = 0; item < drop.items.size(); ++item) {
-    const std::optional<std::u16string>& folder = drop.folders[item];
-    bool listed = false;
+    const std::size_t first = next;
     for (; next < drop.files.size() && drop.files[next].item == item; ++next) {
       const Entry& file = drop.files[next];
-      // Covers, cue sheets and files too short to count add nothing from inside a folder.
-      if (folder && file.seconds == 0) continue;
       lines.push_back(timecalc::DroppedFileLine(file.name, file.seconds, u""));
-      listed = true;
     }
     // A drop is never silent: a folder without any audio or video still shows as one line.
-    if (folder && !listed) lines.push_back(timecalc::DroppedFileLine(*folder, 0, u""));
+    if (drop.folders[item] && next == first) {
+      lines.push_back(timecalc::DroppedFileLine(*drop.folders[item], 0, u""));
+    }
   }
-  return lines;
+  return landed;
 }
 
 void DropSession::Run() {
@@ -188,13 +187,14 @@ void DropSession::Run() {
       }
       m_measuring = true;
       lock.unlock();
-      const std::int64_t seconds = m_measurer->Measure(file, ahead);
+      const Measurement measurement = m_measurer->Measure(file, ahead);
       lock.lock();
       if (m_stopping) return;
       // A cancel while the file was measured has taken the drop away; its length is not wanted.
       if (generation != m_generation) continue;
       Queued& same = m_waiting.front();
-      same.files[same.measured++].seconds = seconds;
+      same.files[same.measured++].seconds = measurement.seconds;
+      same.programMissing = same.programMissing || measurement.noProgram;
       ++m_filesDone;
     }
     Queued& current = m_waiting.front();

@@ -53,8 +53,8 @@ class DropSession {
 
   // Queues the files and folders of one drop, as the platform names them. Each file adds one line,
   // named by the part of its path after the last separator; a folder adds one for each audio or
-  // video file inside it that has a play length, labelled with its path from the folder's own
-  // name, or one for itself when none has.
+  // video file inside it, labelled with its path from the folder's own name, or one for itself
+  // when it holds none. A file that could not be measured shows kUnmeasuredTime for its length.
   void Drop(std::vector<std::filesystem::path> items);
 
   // Forgets every drop not yet collected, the one being measured included: none of their lines
@@ -64,10 +64,16 @@ class DropSession {
   // Whether a drop was made whose lines have not been collected yet.
   bool Busy() const { return m_pending > 0; }
 
+  // A drop measured completely.
+  struct Landed {
+    std::vector<std::u16string> lines;  // without line breaks
+    // Some of its files could not be measured because the measuring program is missing or cannot
+    // be started.
+    bool programMissing = false;
+  };
   struct News {
-    // The lines of each drop measured completely since the last call, in the order of the drops,
-    // without line breaks.
-    std::vector<std::vector<std::u16string>> landed;
+    // The drops measured completely since the last call, in the order they were made.
+    std::vector<Landed> landed;
     std::size_t filesDone = 0;   // of the drops still waiting or being measured
     std::size_t filesTotal = 0;  // grows while dropped folders are walked
   };
@@ -79,8 +85,8 @@ class DropSession {
   struct Entry {
     std::filesystem::path path;
     std::u16string name;
-    std::size_t item = 0;  // which of the drop's items it comes from
-    std::int64_t seconds = 0;
+    std::size_t item = 0;                 // which of the drop's items it comes from
+    std::optional<std::int64_t> seconds;  // empty until measured, and when not measured
   };
   struct Queued {
     std::vector<std::filesystem::path> items;
@@ -89,13 +95,14 @@ class DropSession {
     // One per item: the name of a folder's own line; nullopt for a file.
     std::vector<std::optional<std::u16string>> folders;
     std::size_t measured = 0;
+    bool programMissing = false;
   };
 
   void Run();
   // Turns the items of the front drop into the files to measure. The lock is released during the
   // walk and held again on return; false when a cancel or the end came meanwhile.
   bool WalkFront(std::unique_lock<std::mutex>& lock);
-  static std::vector<std::u16string> LinesOf(const Queued& drop);
+  static Landed LinesOf(const Queued& drop);
   // Marks news; returns whether the window's thread has to be woken for it.
   bool NoteNewsLocked();
 
@@ -108,7 +115,7 @@ class DropSession {
   std::mutex m_mutex;
   std::condition_variable m_work;
   std::deque<Queued> m_waiting;  // the front one is being measured
-  std::vector<std::vector<std::u16string>> m_landed;
+  std::vector<Landed> m_landed;
   // Changes on every Cancel; read without the lock by a walk, to stop at the next entry.
   std::atomic<std::uint64_t> m_generation = 0;
   std::size_t m_filesDone = 0;

@@ -3,11 +3,14 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <mutex>
 #include <optional>
+
+#include "io/file.h"
 
 namespace drops {
 
@@ -22,16 +25,17 @@ class MeasureChannel {
   MeasureChannel(const MeasureChannel&) = delete;
   MeasureChannel& operator=(const MeasureChannel&) = delete;
 
-  enum class Handed {
-    kSent,     // the process has the file; its answer will come
-    kNotSent,  // the file is not a readable regular file, or no process could be started
-    kBroken,   // the channel failed: the process has ended and takes no more files
+  enum class Started {
+    kRunning,     // a process runs and has greeted
+    kDied,        // one started but ended, or was ended, before it greeted: a later try may do
+    kImpossible,  // the program cannot be started at all: missing, or not a program
   };
-  // Starts a process when none runs; false when none could be. A process that could not be
-  // started is not tried again until Retry, unless an Interrupt came while it started.
-  bool Start();
-  // Opens `file` and hands it to the process, starting one when none runs.
-  Handed Hand(const std::filesystem::path& file);
+  // Starts a process unless one runs, leaving nothing running when it fails. A process started
+  // after more than `interruptsBefore` Interrupts came is ended at once.
+  Started Start(std::uint64_t interruptsBefore);
+  // Hands the open file to the running process; false when the channel broke: the process has
+  // ended and takes no more files.
+  bool Hand(const io::File& file);
   // The answer for the oldest file handed over and not yet answered, within the file limit;
   // nullopt when it did not come or made no sense.
   std::optional<std::int64_t> Answer();
@@ -39,27 +43,31 @@ class MeasureChannel {
   bool Running();
   // Ends the process, if any.
   void Stop();
-  // Forgets that the process could not be started.
-  void Retry();
-  // Ends the process at once, from any thread.
+  // Ends the process at once, from any thread, and cuts a Pause short.
   void Interrupt();
+  // How many Interrupts have come so far.
+  std::uint64_t Interrupts();
+  // Waits `pause`; false when an Interrupt came meanwhile or before.
+  bool Pause(std::chrono::milliseconds pause, std::uint64_t interruptsBefore);
 
  private:
   // The platform's part. Launch starts the process and waits for its hello, leaving nothing
-  // running when it fails; End ends and reaps the process and closes the channel; the two Locked
-  // ones are called with m_mutex held.
-  bool Launch();
+  // running when it fails; it registers the process with RegisterLocked, which ends it when an
+  // Interrupt came during the start. End ends and reaps the process and closes the channel; the
+  // Locked ones are called with m_mutex held.
+  Started Launch(std::uint64_t interruptsBefore);
   void End();
   bool HasProcessLocked() const;
   void KillLocked();
+  void RegisterLocked(std::uint64_t interruptsBefore);
 
   struct Impl;  // the platform's process and channel
   const std::filesystem::path m_program;
   const std::chrono::milliseconds m_fileLimit;
-  std::mutex m_mutex;          // guards the process against Interrupt from the window's thread
-  bool m_killed = false;       // Interrupt ended the process
-  bool m_interrupted = false;  // since the last start began
-  bool m_unavailable = false;  // the program could not be started
+  std::mutex m_mutex;  // guards the process against Interrupt from the window's thread
+  std::condition_variable m_interrupted;
+  bool m_killed = false;  // Interrupt ended the process
+  std::uint64_t m_interrupts = 0;
   std::unique_ptr<Impl> m_impl;
 };
 

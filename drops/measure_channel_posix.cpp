@@ -1,11 +1,11 @@
 // tallimo-measure started with fork and exec, talked to over a Unix socket that carries each
 // file's descriptor along with its request (SCM_RIGHTS), and ended with SIGKILL.
 #include <fcntl.h>
+#include <linux/close_range.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,6 +28,9 @@ namespace drops {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Where the child keeps the writing end of its exec report: above the descriptors it sets up.
+constexpr int kReportFd = 10;
 
 class Fd {
  public:
@@ -100,11 +103,19 @@ struct MeasureChannel::Impl {
   Fd channel;
 };
 
-bool MeasureChannel::Launch() {
+MeasureChannel::Started MeasureChannel::Launch(std::uint64_t interruptsBefore) {
   int ends[2];
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return false;
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return Started::kDied;
   Fd ours(ends[0]);
   Fd theirs(ends[1]);
+  // The child tells through this pipe why exec failed; a successful exec closes it unwritten.
+  // Its writing end lies above the descriptors the child rearranges.
+  int report[2];
+  if (::pipe2(report, O_CLOEXEC) != 0) return Started::kDied;
+  Fd reportRead(report[0]);
+  Fd reportWrite(::fcntl(report[1], F_DUPFD_CLOEXEC, kReportFd));
+  ::close(report[1]);
+  if (!reportWrite) return Started::kDied;
   const std::string path = m_program.string();
   char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
   // Between fork and exec only calls that are safe in a copy of a threaded process.
@@ -112,30 +123,54 @@ bool MeasureChannel::Launch() {
   if (child == 0) {
     // A window that dies without closing takes its measuring process with it.
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (::dup2(theirs.get(), measure::kChannelFd) != measure::kChannelFd) ::_exit(127);
-    // Nothing to read but the files it is handed: not even the window's terminal.
-    const int nothing = ::open("/dev/null", O_RDONLY);
-    if (nothing < 0 || ::dup2(nothing, STDIN_FILENO) != STDIN_FILENO) ::_exit(127);
-    ::syscall(SYS_close_range, measure::kChannelFd + 1, ~0U, 0);
+    // The channel on its place; dup2 onto itself would keep its close-on-exec.
+    const int channel = theirs.get();
+    if (channel == measure::kChannelFd ? ::fcntl(channel, F_SETFD, 0) != 0
+                                       : ::dup2(channel, measure::kChannelFd) < 0) {
+      ::_exit(127);
+    }
+    // Nothing to read or write but its channel and the files it is handed: not even the window's
+    // terminal.
+    const int nothing = ::open("/dev/null", O_RDWR);
+    for (const int standard : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+      if (nothing < 0 || ::dup2(nothing, standard) < 0) ::_exit(127);
+    }
+    // Everything else the window holds goes at exec; the report pipe with it.
+    ::syscall(SYS_close_range, measure::kChannelFd + 1, ~0U, CLOSE_RANGE_CLOEXEC);
     ::execv(path.c_str(), argv);
+    const int error = errno;
+    ssize_t written = 0;
+    do {
+      written = ::write(reportWrite.get(), &error, sizeof error);
+    } while (written < 0 && errno == EINTR);
     ::_exit(127);
   }
   // Only the child may hold its end: its death must close the channel.
   theirs = Fd();
-  if (child < 0) return false;
+  reportWrite = Fd();
+  if (child < 0) return Started::kDied;
   {
     const std::lock_guard lock(m_mutex);
     m_impl->pid = child;
-    m_killed = false;
+    RegisterLocked(interruptsBefore);
   }
   m_impl->channel = std::move(ours);
+  int error = 0;
+  ssize_t got = 0;
+  do {
+    got = ::read(reportRead.get(), &error, sizeof error);
+  } while (got < 0 && errno == EINTR);
+  if (got > 0) {
+    End();
+    return Started::kImpossible;
+  }
   std::array<std::uint8_t, measure::kHelloBytes> hello{};
   if (!ReadAll(m_impl->channel.get(), hello, Clock::now() + kStartLimit) ||
       !measure::IsHello(hello)) {
     End();
-    return false;
+    return Started::kDied;
   }
-  return true;
+  return Started::kRunning;
 }
 
 void MeasureChannel::End() {
@@ -169,13 +204,10 @@ MeasureChannel::MeasureChannel(std::filesystem::path program, std::chrono::milli
 
 MeasureChannel::~MeasureChannel() { End(); }
 
-MeasureChannel::Handed MeasureChannel::Hand(const std::filesystem::path& file) {
-  const std::optional<io::File> opened = io::File::Open(file);
-  if (!opened || !Start()) return Handed::kNotSent;
-  const std::string request = measure::EncodeRequest(0, opened->Name().string());
-  return SendRequest(m_impl->channel.get(), request, static_cast<int>(opened->handle()))
-             ? Handed::kSent
-             : Handed::kBroken;
+bool MeasureChannel::Hand(const io::File& file) {
+  if (!m_impl->channel) return false;
+  const std::string request = measure::EncodeRequest(0, file.Name().string());
+  return SendRequest(m_impl->channel.get(), request, static_cast<int>(file.handle()));
 }
 
 std::optional<std::int64_t> MeasureChannel::Answer() {

@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "drops/measure_channel.h"
 #include "drops/measuring_process.h"
@@ -160,8 +161,8 @@ struct MeasureChannel::Impl {
   }
 };
 
-// The process starts in its job.
-bool MeasureChannel::Launch() {
+// The process starts in its job, inheriting the pipe's end and nothing else.
+MeasureChannel::Started MeasureChannel::Launch(std::uint64_t interruptsBefore) {
   static std::atomic<unsigned> serial = 0;
   const std::wstring name = L"\\\\.\\pipe\\tallimo-measure-" +
                             std::to_wstring(::GetCurrentProcessId()) + L"-" +
@@ -170,40 +171,57 @@ bool MeasureChannel::Launch() {
       name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
       PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, kPipeBytes,
       kPipeBytes, 0, nullptr));
-  if (!ours) return false;
+  if (!ours) return Started::kDied;
   SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
   Handle theirs(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &inherited,
                               OPEN_EXISTING, 0, nullptr));
+  if (!theirs) return Started::kDied;
   Handle newJob = MakeJob();
   Handle token = MakeToken();
-  if (!theirs || !newJob || !token) return false;
+  if (!newJob || !token) return Started::kImpossible;
 
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = theirs.get();
-  startup.hStdOutput = theirs.get();
-  startup.hStdError = nullptr;
+  // Of the handles this process lets children inherit, only the pipe's end goes to this one.
+  SIZE_T attributeBytes = 0;
+  ::InitializeProcThreadAttributeList(nullptr, 1, 0, &attributeBytes);
+  std::vector<std::uint8_t> attributeList(attributeBytes);
+  const auto attributes = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeList.data());
+  HANDLE inheritedHandles[] = {theirs.get()};
+  if (!::InitializeProcThreadAttributeList(attributes, 1, 0, &attributeBytes)) {
+    return Started::kImpossible;
+  }
+  const bool listed =
+      ::UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
+                                  inheritedHandles, sizeof(inheritedHandles), nullptr, nullptr);
+  STARTUPINFOEXW startup{};
+  startup.StartupInfo.cb = sizeof(startup);
+  startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+  startup.StartupInfo.hStdInput = theirs.get();
+  startup.StartupInfo.hStdOutput = theirs.get();
+  startup.StartupInfo.hStdError = nullptr;
+  startup.lpAttributeList = attributes;
   std::wstring commandLine = L"\"" + m_program.wstring() + L"\"";
   PROCESS_INFORMATION started{};
   // Suspended until it is in the job, so that it runs no instruction outside it.
-  const BOOL created = ::CreateProcessAsUserW(
-      token.get(), m_program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-      CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started);
+  const BOOL created =
+      listed && ::CreateProcessAsUserW(
+                    token.get(), m_program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                    CREATE_SUSPENDED | CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr,
+                    nullptr, &startup.StartupInfo, &started);
+  ::DeleteProcThreadAttributeList(attributes);
   // Only the child may hold its end: its death must break the pipe.
   theirs = Handle();
-  if (!created) return false;
+  if (!created) return Started::kImpossible;
   Handle child(started.hProcess);
   const Handle thread(started.hThread);
   if (!::AssignProcessToJobObject(newJob.get(), child.get())) {
     ::TerminateProcess(child.get(), 1);
-    return false;
+    return Started::kImpossible;
   }
   ::ResumeThread(thread.get());
   {
     const std::lock_guard lock(m_mutex);
     m_impl->process = std::move(child);
-    m_killed = false;
+    RegisterLocked(interruptsBefore);
   }
   m_impl->job = std::move(newJob);
   m_impl->pipe = std::move(ours);
@@ -211,9 +229,9 @@ bool MeasureChannel::Launch() {
   if (!Transfer(m_impl->pipe.get(), hello, false, Clock::now() + kStartLimit) ||
       !measure::IsHello(hello)) {
     End();
-    return false;
+    return Started::kDied;
   }
-  return true;
+  return Started::kRunning;
 }
 
 void MeasureChannel::End() {
@@ -250,25 +268,22 @@ MeasureChannel::MeasureChannel(std::filesystem::path program, std::chrono::milli
 
 MeasureChannel::~MeasureChannel() { End(); }
 
-MeasureChannel::Handed MeasureChannel::Hand(const std::filesystem::path& file) {
-  const std::optional<io::File> opened = io::File::Open(file);
-  if (!opened || !Start()) return Handed::kNotSent;
+bool MeasureChannel::Hand(const io::File& file) {
+  if (!m_impl->pipe) return false;
   std::uint64_t handle = 0;
   {
     // The process is not ended under the handle being duplicated into it.
     const std::lock_guard lock(m_mutex);
-    handle = m_impl->HandOver(*opened);
+    handle = m_impl->HandOver(file);
   }
-  if (handle == 0) return Handed::kBroken;
-  const std::u8string name = opened->Name().u8string();
+  if (handle == 0) return false;
+  const std::u8string name = file.Name().u8string();
   std::string request = measure::EncodeRequest(
       handle, std::string_view(reinterpret_cast<const char*>(name.data()), name.size()));
   // The pipe's buffer takes a request at once unless the process stopped reading.
   return Transfer(m_impl->pipe.get(),
                   std::span(reinterpret_cast<std::uint8_t*>(request.data()), request.size()), true,
-                  Clock::now() + m_fileLimit)
-             ? Handed::kSent
-             : Handed::kBroken;
+                  Clock::now() + m_fileLimit);
 }
 
 std::optional<std::int64_t> MeasureChannel::Answer() {

@@ -5,9 +5,20 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 
 namespace drops {
+
+// What became of one file.
+struct Measurement {
+  // Whole seconds of play; empty when the file could not be measured: it could not be opened as a
+  // regular file, or its measuring crashed, ran out of memory or time, or never started.
+  std::optional<std::int64_t> seconds;
+  // The measuring program is missing or cannot be started at all.
+  bool noProgram = false;
+  friend bool operator==(const Measurement&, const Measurement&) = default;
+};
 
 class Measurer {
  public:
@@ -20,10 +31,10 @@ class Measurer {
   // Worker thread.
   virtual void Prepare() {}
 
-  // Whole seconds of play of `file`. `ahead` names the files of the same drop that come after it,
-  // for a measurer that starts on them early (a cancel may still take them away). Worker thread.
-  virtual std::int64_t Measure(const std::filesystem::path& file,
-                               std::span<const std::filesystem::path> ahead) = 0;
+  // The play length of `file`. `ahead` names the files of the same drop that come after it, for a
+  // measurer that starts on them early (a cancel may still take them away). Worker thread.
+  virtual Measurement Measure(const std::filesystem::path& file,
+                              std::span<const std::filesystem::path> ahead) = 0;
 
   // No drop is left: the last file of a run of drops is measured, a cancel took them away, or a
   // Prepare brought no drop. Worker thread.

@@ -39,10 +39,17 @@ int main() {
 #ifdef TALLIMO_WITH_FFMPEG
   av_max_alloc(static_cast<std::size_t>(measure::kLargestAllocation));
 #endif
+#ifdef TALLIMO_MEASURE_TEST_READERS
+  const measure::StartFault fault = measure::TakeStartFault();
+  if (fault == measure::StartFault::kQuit) return 1;
+#endif
   if (!measure::LockDown()) return 1;
   if (!measure::SendToWindow(measure::EncodeHello())) return 1;
   measure::Request request;
   while (measure::ReceiveRequest(request)) {
+#ifdef TALLIMO_MEASURE_TEST_READERS
+    if (fault == measure::StartFault::kCrash) measure::Crash();
+#endif
     const std::int64_t seconds = request.file ? Measure(*request.file) : 0;
     request.file.reset();
     if (!measure::SendToWindow(measure::EncodeReply(seconds))) return 1;

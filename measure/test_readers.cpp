@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,12 +21,6 @@
 namespace measure {
 
 namespace {
-
-[[noreturn]] void Crash() {
-  volatile int* nowhere = nullptr;
-  *nowhere = 1;
-  std::abort();
-}
 
 // Touches every page, so that the memory is really taken, until the cap ends the process.
 [[noreturn]] void Hog() {
@@ -78,6 +73,28 @@ std::int64_t Probe() {
 }
 
 }  // namespace
+
+void Crash() {
+  volatile int* nowhere = nullptr;
+  *nowhere = 1;
+  std::abort();
+}
+
+StartFault TakeStartFault() {
+  const char* script = std::getenv("TALLIMO_MEASURE_TEST_STARTS");
+  if (!script) return StartFault::kNone;
+  std::vector<std::string> words;
+  {
+    std::ifstream in(script);
+    for (std::string word; in >> word;) words.push_back(word);
+  }
+  if (words.empty()) return StartFault::kNone;
+  std::ofstream out(script, std::ios::trunc);
+  for (std::size_t i = 1; i < words.size(); ++i) out << words[i] << '\n';
+  return words.front() == "quit"    ? StartFault::kQuit
+         : words.front() == "crash" ? StartFault::kCrash
+                                    : StartFault::kNone;
+}
 
 std::optional<std::int64_t> RunTestReader(const std::filesystem::path& name) {
   const std::string text = name.string();

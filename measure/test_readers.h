@@ -15,4 +15,13 @@ namespace measure {
 // process. nullopt for any other name: the real readers measure it.
 std::optional<std::int64_t> RunTestReader(const std::filesystem::path& name);
 
+// What the test build does as it starts, by the first word of the file that
+// TALLIMO_MEASURE_TEST_STARTS names, which it takes off the file (one word a start, read before
+// the lock-down): "quit" ends the process before it greets, "crash" crashes it on the first file
+// it is handed; any other word, or none, starts it as usual. The tests script a run of starts.
+enum class StartFault { kNone, kQuit, kCrash };
+StartFault TakeStartFault();
+
+[[noreturn]] void Crash();
+
 }  // namespace measure

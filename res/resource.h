@@ -9,6 +9,9 @@ inline constexpr int kIdsAboutBox = 101;
 inline constexpr int kIddTallimoDialog = 102;
 inline constexpr int kIddMeasuring = 103;
 inline constexpr int kIdsTimeListName = 104;
+// The main window's title while files of the last drop could not be measured for want of the
+// measuring program.
+inline constexpr int kIdsNotMeasuredTitle = 105;
 inline constexpr int kIdrMainFrame = 128;
 inline constexpr int kIdiAbout = 131;
 

@@ -27,10 +27,13 @@ std::u16string DroppedFileName(std::u16string_view path, std::u16string_view sep
   return name;
 }
 
-std::u16string DroppedFileLine(std::u16string_view path, SecondCount seconds,
+std::u16string DroppedFileLine(std::u16string_view path, std::optional<SecondCount> seconds,
                                std::u16string_view separators) {
-  const std::string time = FormatSeconds(seconds);  // ASCII digits, colon and point only
-  std::u16string line(time.begin(), time.end());
+  std::u16string line(kUnmeasuredTime);
+  if (seconds) {
+    const std::string time = FormatSeconds(*seconds);  // ASCII digits, colon and point only
+    line.assign(time.begin(), time.end());
+  }
   line += u'[';
   line += DroppedFileName(path, separators);
   line += u']';

@@ -2,6 +2,7 @@
 // its name in square brackets, which the totaliser ignores.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -24,8 +25,13 @@ inline constexpr std::u16string_view kPathSeparators = u"/";
 std::u16string DroppedFileName(std::u16string_view path,
                                std::u16string_view separators = kPathSeparators);
 
-// The line a dropped file adds, without its line break: "0:03.25[name]".
-std::u16string DroppedFileLine(std::u16string_view path, SecondCount seconds,
+// What a dropped file whose length could not be measured shows in place of its length. The digit
+// filter reads it as 0, and a person as "unknown": it stands apart from a file measured as 0 s.
+inline constexpr std::u16string_view kUnmeasuredTime = u"?:??.??";
+
+// The line a dropped file adds, without its line break: "0:03.25[name]", or "?:??.??[name]" when
+// `seconds` is empty.
+std::u16string DroppedFileLine(std::u16string_view path, std::optional<SecondCount> seconds,
                                std::u16string_view separators = kPathSeparators);
 
 // The text that a drop appends to a list whose text so far is `list` (only its last two units

@@ -9,10 +9,15 @@
 
 namespace ui {
 
-QStringList LocalFilePaths(const QMimeData& data) {
-  QStringList paths;
+// Going through QUrl::toLocalFile would read the name as UTF-8 text: a name that is no UTF-8 would
+// come out as another, which cannot be opened.
+std::vector<std::filesystem::path> LocalFilePaths(const QMimeData& data) {
+  std::vector<std::filesystem::path> paths;
   for (const QUrl& url : data.urls()) {
-    if (url.isLocalFile()) paths.append(url.toLocalFile());
+    if (!url.isLocalFile()) continue;
+    const QByteArray bytes =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    paths.emplace_back(bytes.toStdString());
   }
   return paths;
 }

@@ -19,6 +19,10 @@ CMeasuringDlg::CMeasuringDlg(QWidget* parent) : QDialog(parent) {
   m_count->setObjectName(QStringLiteral("measuringCount"));
   cancel->setObjectName(QStringLiteral("cancelButton"));
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  // It shows beside the main window without taking the keyboard from the list; a click, or
+  // Escape once it has the focus, cancels.
+  setWindowModality(Qt::NonModal);
+  setAttribute(Qt::WA_ShowWithoutActivating);
 }
 
 void CMeasuringDlg::SetProgress(std::size_t done, std::size_t total) {

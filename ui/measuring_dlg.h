@@ -1,5 +1,6 @@
 // The progress of dropped files still being measured, shown when a drop takes a while: how many
-// files are done, and the button that gives up on them.
+// files are done, and the button that gives up on them. It never takes the focus from the main
+// window, where typing goes on meanwhile.
 #pragma once
 
 #include <QDialog>

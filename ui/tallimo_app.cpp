@@ -1,13 +1,11 @@
 // The application object.
 #include "ui/tallimo_app.h"
 
-#include <QDir>
-#include <QStringList>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "timecalc/command_line.h"
+#include "drops/command_line.h"
 #include "ui/tallimo_dlg.h"
 #include "ui/window_ops.h"
 
@@ -18,29 +16,18 @@ CTallimoApp::CTallimoApp(int& argc, char** argv) : QApplication(argc, argv) {
   setDesktopFileName(QStringLiteral("example.tallimo.Tallimo"));
 }
 
-bool CTallimoApp::InitInstance() {
-  // QApplication has taken its own options (-platform and the like) out of the arguments already.
-  const QStringList given = arguments().mid(1);
-  std::vector<std::u16string> arguments;
-  for (const QString& argument : given) arguments.emplace_back(ui::Utf16View(argument));
-  const timecalc::CommandLine line =
-      timecalc::ReadCommandLine(arguments, ui::Utf16View(applicationVersion()));
-  if (line.action != timecalc::CommandLine::Action::kRun) {
-    const bool error = line.action == timecalc::CommandLine::Action::kError;
+bool CTallimoApp::InitInstance(const std::vector<std::string>& arguments) {
+  const drops::CommandLine line =
+      drops::ReadCommandLine(arguments, ui::Utf16View(applicationVersion()));
+  if (line.action != drops::CommandLine::Action::kRun) {
+    const bool error = line.action == drops::CommandLine::Action::kError;
     std::fputs(ui::FromUtf16(line.message).toLocal8Bit().constData(), error ? stderr : stdout);
-    m_exitStatus = error ? timecalc::kUsageErrorStatus : 0;
+    m_exitStatus = error ? drops::kUsageErrorStatus : 0;
     return false;
   }
 
   CTallimoDlg dialog;
-  if (!line.paths.empty()) {
-    QStringList paths;
-    const QDir workingFolder = QDir::current();
-    for (const std::u16string& path : line.paths) {
-      paths.append(workingFolder.absoluteFilePath(ui::FromUtf16(path)));
-    }
-    dialog.OnDropFiles(paths);
-  }
+  if (!line.paths.empty()) dialog.OnDropPaths(line.paths);
   dialog.exec();
   return false;
 }

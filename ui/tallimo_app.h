@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QApplication>
+#include <string>
+#include <vector>
 
 class CTallimoApp : public QApplication {
   Q_OBJECT
@@ -10,9 +12,10 @@ class CTallimoApp : public QApplication {
  public:
   CTallimoApp(int& argc, char** argv);
 
-  // Reads the command line, then shows the main dialog until it closes, with the paths the command
-  // line names measured into it. Returns false: there is no loop to run afterwards.
-  bool InitInstance();
+  // Reads the command line (the arguments after the program's name that are not Qt's own, as
+  // their bytes), then shows the main dialog until it closes, with the paths the command line names
+  // measured into it. Returns false: there is no loop to run afterwards.
+  bool InitInstance(const std::vector<std::string>& arguments = {});
 
   // What the program ends with: 0, or the status of a command line that could not be read.
   int ExitStatus() const { return m_exitStatus; }

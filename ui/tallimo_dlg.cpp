@@ -36,6 +36,7 @@ CTallimoDlg::CTallimoDlg(QWidget* parent, std::unique_ptr<drops::Measurer> measu
           },
           std::move(measurer)) {
   DoDataExchange(ui::BuildDialog(*this, ui::LoadDialogTemplate(res::kIddTallimoDialog)));
+  m_caption = windowTitle();
   ConnectSignals();
   OnInitDialog();
 }
@@ -115,9 +116,9 @@ void CTallimoDlg::OnSelectionChanged() {
 
 bool CTallimoDlg::HandleFileDrag(QDropEvent* event) {
   if (!event->mimeData()->hasUrls()) return false;
-  const QStringList paths = ui::LocalFilePaths(*event->mimeData());
+  std::vector<std::filesystem::path> paths = ui::LocalFilePaths(*event->mimeData());
   // Copy, never move: a file manager deletes the source of a move once the drop is accepted.
-  if (paths.isEmpty() || !(event->possibleActions() & Qt::CopyAction)) {
+  if (paths.empty() || !(event->possibleActions() & Qt::CopyAction)) {
     event->ignore();
     return true;
   }
@@ -125,7 +126,7 @@ bool CTallimoDlg::HandleFileDrag(QDropEvent* event) {
   event->accept();
   // The measuring process starts while the files are still being dragged.
   if (event->type() == QEvent::DragEnter) m_drops.Prepare();
-  if (event->type() == QEvent::Drop) OnDropFiles(paths);
+  if (event->type() == QEvent::Drop) OnDropPaths(std::move(paths));
   return true;
 }
 
@@ -159,7 +160,11 @@ void CTallimoDlg::OnDropFiles(const QStringList& paths) {
   std::vector<std::filesystem::path> files;
   files.reserve(static_cast<std::size_t>(paths.size()));
   for (const QString& path : paths) files.push_back(ui::ToFilesystemPath(path));
-  m_drops.Drop(std::move(files));
+  OnDropPaths(std::move(files));
+}
+
+void CTallimoDlg::OnDropPaths(std::vector<std::filesystem::path> paths) {
+  m_drops.Drop(std::move(paths));
   if (m_busyCursor) return;
   // The window goes on taking input meanwhile; only a drop that takes long shows its progress.
   m_busyCursor.emplace();
@@ -175,7 +180,7 @@ void CTallimoDlg::done(int result) {
 
 void CTallimoDlg::OnMeasuringNews() {
   const drops::DropSession::News news = m_drops.Collect();
-  for (const std::vector<std::u16string>& lines : news.landed) AppendDroppedLines(lines);
+  for (const drops::DropSession::Landed& landed : news.landed) LandDrop(landed);
   if (!IsMeasuring()) {
     EndMeasuring();
     return;
@@ -190,7 +195,12 @@ void CTallimoDlg::OnProgressDelay() {
   }
   // The count as it stands now; the drops may even have been measured since the last news.
   OnMeasuringNews();
-  if (IsMeasuring()) m_measuringDlg->open();
+  if (!IsMeasuring()) return;
+  // The list keeps the keyboard and typing goes on: the window stays active, whatever the window
+  // system makes of a new window.
+  const bool active = isActiveWindow();
+  m_measuringDlg->show();
+  if (active) activateWindow();
 }
 
 // The list and the totals stay as they were; the worker drops the file it is reading.
@@ -203,6 +213,13 @@ void CTallimoDlg::EndMeasuring() {
   m_progressDelay->stop();
   if (m_measuringDlg) m_measuringDlg->hide();
   m_busyCursor.reset();
+}
+
+// The title says so while the last drop could not be measured for want of tallimo-measure: its
+// files show as not measured, and nothing else would tell why.
+void CTallimoDlg::LandDrop(const drops::DropSession::Landed& landed) {
+  AppendDroppedLines(landed.lines);
+  setWindowTitle(landed.programMissing ? ui::LoadString(res::kIdsNotMeasuredTitle) : m_caption);
 }
 
 void CTallimoDlg::AppendDroppedLines(const std::vector<std::u16string>& lines) {

@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QStringList>
 #include <QtGlobal>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,9 +37,12 @@ class CTallimoDlg : public QDialog {
   explicit CTallimoDlg(QWidget* parent = nullptr,
                        std::unique_ptr<drops::Measurer> measurer = nullptr);
 
-  // Has the files measured off the window's thread, in the order given. Once all are measured,
-  // the drop's lines are appended as one edit of the list and the totals are refreshed; the caret
-  // ends up after the new lines with nothing selected. Drops land in the order they were made.
+  // Has the files and folders measured off the window's thread, in the order given. Once all are
+  // measured, the drop's lines are appended as one edit of the list and the totals are refreshed;
+  // the caret ends up after the new lines with nothing selected. Drops land in the order they were
+  // made.
+  void OnDropPaths(std::vector<std::filesystem::path> paths);
+  // The same for paths as text.
   void OnDropFiles(const QStringList& paths);
 
   // Whether a drop is still waiting for its lengths.
@@ -74,6 +78,7 @@ class CTallimoDlg : public QDialog {
   void OnProgressDelay();
   void OnCancelMeasuring();
   void EndMeasuring();
+  void LandDrop(const drops::DropSession::Landed& landed);
   void AppendDroppedLines(const std::vector<std::u16string>& lines);
 
   QLabel* m_totalSel = nullptr;
@@ -81,6 +86,7 @@ class CTallimoDlg : public QDialog {
   QPlainTextEdit* m_timeEdit = nullptr;
   QPushButton* m_aboutButton = nullptr;
   QIcon m_hIcon;
+  QString m_caption;  // the template's
   // Stands in for the system menu, which X11 and Wayland window managers do not let us extend.
   QMenu* m_sysMenu = nullptr;
 

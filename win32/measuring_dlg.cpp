@@ -12,9 +12,11 @@
 CMeasuringDlg::CMeasuringDlg(HWND owner, std::function<void()> onCancel)
     : win32::CDialog(res::kIddMeasuring, owner), m_owner(owner), m_onCancel(std::move(onCancel)) {}
 
+// FALSE: the dialog manager would give the focus to Cancel, taking it from the list even while the
+// window is still hidden.
 BOOL CMeasuringDlg::OnInitDialog() {
   DoDataExchange();
-  return TRUE;
+  return FALSE;
 }
 
 void CMeasuringDlg::DoDataExchange() {
@@ -31,16 +33,11 @@ void CMeasuringDlg::Show() {
   }
   if (IsVisible()) return;
   CenterOverOwner();
-  m_ownerDisabled = m_owner != nullptr && ::IsWindowEnabled(m_owner);
-  if (m_ownerDisabled) ::EnableWindow(m_owner, FALSE);
-  ::ShowWindow(m_hWnd, SW_SHOW);
+  ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
 }
 
 void CMeasuringDlg::Hide() {
-  if (!IsVisible()) return;
-  if (m_ownerDisabled) ::EnableWindow(m_owner, TRUE);
-  m_ownerDisabled = false;
-  ::ShowWindow(m_hWnd, SW_HIDE);
+  if (IsVisible()) ::ShowWindow(m_hWnd, SW_HIDE);
 }
 
 bool CMeasuringDlg::IsVisible() const { return m_hWnd != nullptr && ::IsWindowVisible(m_hWnd); }

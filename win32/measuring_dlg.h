@@ -1,7 +1,7 @@
 // The progress of dropped files still being measured, shown when a drop takes a while: how many
 // files are done, and the button that gives up on them. A modeless window owned by the main
-// dialog, which it disables while it shows: it blocks the main dialog as a modal window would,
-// while the main dialog's thread goes on repainting it and landing the drops.
+// dialog, shown without taking the focus: the list keeps the keyboard, and typing goes on while
+// the main dialog's thread repaints both and lands the drops.
 #pragma once
 
 #include <windows.h>
@@ -16,9 +16,9 @@ class CMeasuringDlg : public win32::CDialog {
   // `onCancel` runs when Cancel, Return, Escape or the close box give up on the measuring.
   CMeasuringDlg(HWND owner, std::function<void()> onCancel);
 
-  // Shows the window over the middle of its owner, the owner disabled; makes it first if need be.
+  // Shows the window over the middle of its owner, without activating it; makes it first if need
+  // be.
   void Show();
-  // Hides it, enabling the owner first so that the owner gets the focus back.
   void Hide();
   bool IsVisible() const;
 
@@ -39,6 +39,4 @@ class CMeasuringDlg : public win32::CDialog {
   std::function<void()> m_onCancel;
   HWND m_bar = nullptr;
   HWND m_count = nullptr;
-  // Whether Show disabled the owner: one that something else disabled stays so.
-  bool m_ownerDisabled = false;
 };

@@ -73,6 +73,7 @@ void CTallimoDlg::DoDataExchange() {
 
 BOOL CTallimoDlg::OnInitDialog() {
   DoDataExchange();
+  m_caption = win32::GetText(m_hWnd);
 
   const std::u16string aboutEntry = win32::LoadStringText(res::kIdsAboutBox);
   if (!aboutEntry.empty()) {
@@ -232,8 +233,12 @@ void CTallimoDlg::OnDropPaths(const std::vector<std::u16string>& paths) {
     // Built from the UTF-16 name, so names outside the ANSI code page open too.
     files.emplace_back(std::wstring(win32::Wide(path), path.size()));
   }
+  OnDropPaths(std::move(files));
+}
+
+void CTallimoDlg::OnDropPaths(std::vector<std::filesystem::path> paths) {
   const bool wasMeasuring = IsMeasuring();
-  m_drops->Drop(std::move(files));
+  m_drops->Drop(std::move(paths));
   if (wasMeasuring) return;
   // The window goes on taking input meanwhile; only a drop that takes long shows its progress.
   ::SetTimer(m_hWnd, kProgressTimerId, kProgressDelayMs, nullptr);
@@ -277,8 +282,16 @@ void CTallimoDlg::EndMeasuring() {
 
 drops::DropSession::News CTallimoDlg::LandMeasuredDrops() {
   drops::DropSession::News news = m_drops->Collect();
-  for (const std::vector<std::u16string>& lines : news.landed) AppendDroppedLines(lines);
+  for (const drops::DropSession::Landed& landed : news.landed) LandDrop(landed);
   return news;
+}
+
+// The title says so while the last drop could not be measured for want of tallimo-measure.exe:
+// its files show as not measured, and nothing else would tell why.
+void CTallimoDlg::LandDrop(const drops::DropSession::Landed& landed) {
+  AppendDroppedLines(landed.lines);
+  win32::SetText(
+      m_hWnd, landed.programMissing ? win32::LoadStringText(res::kIdsNotMeasuredTitle) : m_caption);
 }
 
 void CTallimoDlg::AppendDroppedLines(const std::vector<std::u16string>& lines) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,7 +32,7 @@ class CTallimoDlg : public win32::CDialog {
 
   // Paths to measure into the list as the window opens, as if dropped on it: those of the command
   // line. Called before DoModal.
-  void DropOnStart(std::vector<std::u16string> paths) { m_startPaths = std::move(paths); }
+  void DropOnStart(std::vector<std::filesystem::path> paths) { m_startPaths = std::move(paths); }
 
   // Whether a drop is still waiting for its lengths.
   bool IsMeasuring() const { return m_drops && m_drops->Busy(); }
@@ -58,6 +59,7 @@ class CTallimoDlg : public win32::CDialog {
   // A drop of files and folders, queued for the worker. Each drop's lines land as one edit once
   // all its files are measured, in the order of the drops.
   void OnDropPaths(const std::vector<std::u16string>& paths);
+  void OnDropPaths(std::vector<std::filesystem::path> paths);
   // WM_DROPFILES, from a source that does not drag through OLE: a handle that is not a drop of
   // this process is ignored.
   void OnDropFiles(HDROP drop);
@@ -67,6 +69,7 @@ class CTallimoDlg : public win32::CDialog {
   void EndMeasuring();
   // Lands every drop the worker has measured completely; returns the progress of the rest.
   drops::DropSession::News LandMeasuredDrops();
+  void LandDrop(const drops::DropSession::Landed& landed);
   void AppendDroppedLines(const std::vector<std::u16string>& lines);
 
   // The edit box tells of changes to its text, but not of changes to its selection: it is
@@ -81,6 +84,7 @@ class CTallimoDlg : public win32::CDialog {
   HWND m_timeEdit = nullptr;
   HICON m_hIcon;
   HICON m_hSmallIcon;
+  std::u16string m_caption;  // the template's
 
   // The selection (edit positions) that the totals on show were computed with.
   win32::Selection m_calcSel;
@@ -90,7 +94,7 @@ class CTallimoDlg : public win32::CDialog {
 
   // Given to the drop session once the window is made.
   std::unique_ptr<drops::Measurer> m_measurer;
-  std::vector<std::u16string> m_startPaths;
+  std::vector<std::filesystem::path> m_startPaths;
   // Registered with the window while it lives; OLE holds a reference of its own meanwhile.
   win32::CDropTarget* m_dropTarget = nullptr;
   // Made with the window, which it needs as its owner.

@@ -64,7 +64,7 @@ std::vector<Lines> CollectAll(DropSession& session, Inbox& inbox, int* collects 
     const int wakes = inbox.Wakes();
     DropSession::News news = session.Collect();
     if (collects) ++*collects;
-    for (auto& lines : news.landed) all.push_back(std::move(lines));
+    for (auto& landed : news.landed) all.push_back(std::move(landed.lines));
     if (!session.Busy()) return all;
     if (!inbox.WaitForMoreThan(wakes)) {
       ADD_FAILURE() << "the worker went quiet with a drop still waiting";
@@ -190,12 +190,12 @@ TEST(DropSessionTest, TellsTheMeasurerWhatComesNextAndWhenItIsDone) {
    public:
     explicit Logging(Log& log) : m_log(log) {}
     void Prepare() override { m_log.Note("prepare"); }
-    std::int64_t Measure(const fs::path& file, std::span<const fs::path> ahead) override {
+    drops::Measurement Measure(const fs::path& file, std::span<const fs::path> ahead) override {
       std::string names = "measure " + file.string();
       if (!ahead.empty()) names += " ahead";
       for (const auto& next : ahead) names.append(" ").append(next.string());
       m_log.Note(names);
-      return 1;
+      return {.seconds = 1};
     }
     void Finish() override { m_log.Note("finished"); }
 
@@ -247,15 +247,22 @@ class DroppedFilesTest : public testing::Test {
     return m_dir / name;
   }
 
-  // The lines of one drop of `items`.
-  static Lines Measure(Paths items) {
+  // One drop of `items`, measured by `program`.
+  static DropSession::Landed Drop(Paths items,
+                                  const fs::path& program = TALLIMO_MEASURE_TEST_PROGRAM) {
     Inbox inbox;
-    DropSession session([&] { inbox.Wake(); },
-                        std::make_unique<drops::MeasuringProcess>(TALLIMO_MEASURE_TEST_PROGRAM));
+    DropSession session([&] { inbox.Wake(); }, std::make_unique<drops::MeasuringProcess>(program));
     session.Drop(std::move(items));
-    const auto landed = CollectAll(session, inbox);
-    return landed.size() == 1 ? landed[0] : Lines{u"(not one drop)"};
+    std::vector<DropSession::Landed> landed;
+    for (;;) {
+      const int wakes = inbox.Wakes();
+      for (auto& drop : session.Collect().landed) landed.push_back(std::move(drop));
+      if (!session.Busy() || !inbox.WaitForMoreThan(wakes)) break;
+    }
+    if (landed.size() != 1) ADD_FAILURE() << "not one drop";
+    return landed.empty() ? DropSession::Landed{} : landed.front();
   }
+  static Lines Measure(Paths items) { return Drop(std::move(items)).lines; }
 
   fs::path m_dir;
 };
@@ -276,7 +283,7 @@ TEST_F(DroppedFilesTest, EachFileIsOneLineNamedAfterItsLastPart) {
       {"NameInAnyScript", fs::path(u8"\u30c6\u30b9\u30c8\U0001F3B5.wav"), 5,
        u"0:00.05[\u30c6\u30b9\u30c8\U0001F3B5.wav]"},
       // Windows allows no control character in a name, but a drop may still carry one.
-      {"ControlCharacterInTheName", "x\ty.wav", -1, u"0:00.00[x\uFFFDy.wav]"},
+      {"ControlCharacterInTheName", "x\ty.wav", -1, u"?:??.??[x\uFFFDy.wav]"},
   };
   for (const Case& c : cases) {
     const std::u8string name = c.file.u8string();
@@ -288,35 +295,54 @@ TEST_F(DroppedFilesTest, EachFileIsOneLineNamedAfterItsLastPart) {
   }
 }
 
-TEST_F(DroppedFilesTest, ItemsThatCannotBeMeasuredStillAddAZeroLine) {
+// What cannot be opened as a file is marked as not measured; a folder without audio or video
+// names itself, also when given with a trailing separator.
+TEST_F(DroppedFilesTest, ItemsThatCannotBeReadAreMarkedAndEmptyFoldersNamed) {
   fs::create_directories(m_dir / "folder.wav");
   Paths items = {m_dir / "folder.wav", m_dir / "vanished.wav", m_dir / ""};
-  Lines lines = {u"0:00.00[folder.wav]", u"0:00.00[vanished.wav]",
+  Lines lines = {u"0:00.00[folder.wav]", u"?:??.??[vanished.wav]",
                  u"0:00.00[" + m_dir.filename().u16string() + u"]"};
 #ifdef _WIN32
   // A drive that is not there: the part after the last separator is empty.
   items.emplace_back(L"Q:\\");
-  lines.emplace_back(u"0:00.00[]");
+  lines.emplace_back(u"?:??.??[]");
 #endif
-  EXPECT_EQ(Measure(items), lines)
-      << "a folder without audio names itself, also when given with a trailing separator";
+  EXPECT_EQ(Measure(items), lines);
 }
 
-TEST_F(DroppedFilesTest, AFolderGivesItsFilesWithALengthLabelledFromItsName) {
+// Every audio or video file of a folder gets its line, those that measure 0 s and those that
+// cannot be measured too; other files stay out.
+TEST_F(DroppedFilesTest, AFolderGivesEachOfItsMediaFilesLabelledFromItsName) {
   Wave("Album/CD1/01.wav", 6);
   Wave("Album/CD1/silence.wav", 0);
   Other("Album/CD1/cover.jpg");
+  Other("Album/CD1/crash.mp3");  // the test build's reader crashes on it, every time
   Wave("Album/02.wav", 7);
   Other("Docs/readme.txt");
   Wave("Quiet/silence.wav", 0);
   fs::create_directories(m_dir / "Empty");
   const std::u16string sep(1, static_cast<char16_t>(fs::path::preferred_separator));
+  const std::u16string cd1 = u"Album" + sep + u"CD1" + sep;
   EXPECT_EQ(Measure({m_dir / "Album", Other("alone.txt"), m_dir / "Docs" / "", m_dir / "Quiet",
                      m_dir / "Empty"}),
-            (Lines{u"0:00.07[Album" + sep + u"02.wav]",
-                   u"0:00.06[Album" + sep + u"CD1" + sep + u"01.wav]",
-                   // a file dropped on its own is listed whatever it holds
-                   u"0:00.00[alone.txt]", u"0:00.00[Docs]", u"0:00.00[Quiet]", u"0:00.00[Empty]"}));
+            (Lines{u"0:00.07[Album" + sep + u"02.wav]", u"0:00.06[" + cd1 + u"01.wav]",
+                   u"?:??.??[" + cd1 + u"crash.mp3]", u"0:00.00[" + cd1 + u"silence.wav]",
+                   u"0:00.00[alone.txt]", u"0:00.00[Docs]",
+                   u"0:00.00[Quiet" + sep + u"silence.wav]", u"0:00.00[Empty]"}));
+}
+
+// Without its measuring program (an incomplete copy, a quarantined file) nothing is measured, and
+// the drop says so; a folder still lists its files.
+TEST_F(DroppedFilesTest, WithoutTheMeasuringProgramEveryFileIsMarkedAndTheDropSaysSo) {
+  Wave("Album/01.wav", 3);
+  Wave("Album/02.wav", 4);
+  const DropSession::Landed landed =
+      Drop({m_dir / "Album", Wave("single.wav", 5)}, m_dir / "no-such-program");
+  const std::u16string sep(1, static_cast<char16_t>(fs::path::preferred_separator));
+  EXPECT_EQ(landed.lines, (Lines{u"?:??.??[Album" + sep + u"01.wav]",
+                                 u"?:??.??[Album" + sep + u"02.wav]", u"?:??.??[single.wav]"}));
+  EXPECT_TRUE(landed.programMissing);
+  EXPECT_FALSE(Drop({m_dir / "single.wav"}).programMissing);
 }
 
 TEST_F(DroppedFilesTest, CountsTheFilesFoundAsTheFilesToMeasure) {

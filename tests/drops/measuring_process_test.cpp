@@ -1,7 +1,8 @@
 // The measuring process seen from the window's side: the test build of tallimo-measure, whose
-// readers crash, hog memory, hang or try what the lock-down forbids on files named for them,
-// measures drops through the real queue. A misbehaving file costs its own length only; this
-// process, standing for the window's, goes on.
+// readers crash, hog memory, hang or try what the lock-down forbids on files named for them, and
+// whose starts can be scripted to fail, measures drops through the real session. A misbehaving
+// file costs its own length only; a process that dies is replaced; this process, standing for the
+// window's, goes on.
 #include "drops/measuring_process.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -24,6 +26,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -75,27 +80,27 @@ class MeasuringProcessTest : public testing::Test {
   // Hands everything on to the process, which outlives it, and notes the lengths it gives.
   class Recording final : public drops::Measurer {
    public:
-    Recording(MeasuringProcess& process, std::vector<std::int64_t>& seconds)
-        : m_process(process), m_seconds(seconds) {}
+    Recording(MeasuringProcess& process, std::vector<drops::Measurement>& measured)
+        : m_process(process), m_measured(measured) {}
     void Prepare() override { m_process.Prepare(); }
-    std::int64_t Measure(const fs::path& file, std::span<const fs::path> ahead) override {
-      return m_seconds.emplace_back(m_process.Measure(file, ahead));
+    drops::Measurement Measure(const fs::path& file, std::span<const fs::path> ahead) override {
+      return m_measured.emplace_back(m_process.Measure(file, ahead));
     }
     void Finish() override { m_process.Finish(); }
     void Interrupt() override { m_process.Interrupt(); }
 
    private:
     MeasuringProcess& m_process;
-    std::vector<std::int64_t>& m_seconds;
+    std::vector<drops::Measurement>& m_measured;
   };
 
-  // One drop through a session, as the window makes it; the lengths in the order of the files.
-  static std::vector<std::int64_t> MeasureDrop(MeasuringProcess& process,
-                                               std::vector<fs::path> files) {
+  // One drop through a session, as the window makes it; what became of each file, in order.
+  static std::vector<drops::Measurement> MeasureDrop(MeasuringProcess& process,
+                                                     std::vector<fs::path> files) {
     std::mutex mutex;
     std::condition_variable woken;
     bool news = false;
-    std::vector<std::int64_t> seconds;
+    std::vector<drops::Measurement> seconds;
     drops::DropSession session(
         [&] {
           const std::lock_guard lock(mutex);
@@ -123,7 +128,11 @@ struct Misbehaving {
   bool onWine;  // whether Wine can show it
 };
 
-// Each misbehaving file sits between honest ones, whose lengths all arrive.
+using Lengths = std::vector<drops::Measurement>;
+constexpr drops::Measurement kUnmeasured{};
+
+// Each misbehaving file sits between honest ones, whose lengths all arrive; the misbehaving one,
+// tried twice, is not measured.
 TEST_F(MeasuringProcessTest, AMisbehavingReaderCostsItsOwnFileOnly) {
   const Misbehaving cases[] = {
       {"crash.mp3", true},
@@ -136,28 +145,68 @@ TEST_F(MeasuringProcessTest, AMisbehavingReaderCostsItsOwnFileOnly) {
   };
   MeasuringProcess process(TALLIMO_MEASURE_TEST_PROGRAM, kFileLimit);
   std::vector<fs::path> files{Wave("first.wav", 3)};
-  std::vector<std::int64_t> expected{3};
+  Lengths expected{{3}};
   for (const Misbehaving& c : cases) {
     if (OnWine() && !c.onWine) continue;
     files.push_back(Other(c.name));
-    expected.push_back(std::string(c.name).starts_with("probe") ? 100 : 0);
+    expected.push_back(std::string(c.name).starts_with("probe") ? drops::Measurement{100}
+                                                                : kUnmeasured);
     const int seconds = static_cast<int>(files.size());
     files.push_back(Wave("after-" + std::string(c.name) + ".wav", seconds));
-    expected.push_back(seconds);
+    expected.push_back({seconds});
   }
   EXPECT_EQ(MeasureDrop(process, files), expected);
   // The process is started afresh for the next drop.
   EXPECT_EQ(MeasureDrop(process, {Wave("next.wav", 9), Other("crash.ogg"), Wave("last.wav", 4)}),
-            (std::vector<std::int64_t>{9, 0, 4}));
+            (Lengths{{9}, kUnmeasured, {4}}));
 }
 
-TEST_F(MeasuringProcessTest, WithoutItsProgramEveryFileCountsZeroAndNothingBreaks) {
+// Processes that die before they greet, or are killed in the middle of a file, are replaced, as
+// often as the drop needs; only a program that never greets, or cannot be started at all, leaves
+// the files unmeasured, and says so.
+TEST_F(MeasuringProcessTest, ProcessesThatDieAreReplacedAndFilesTriedAgain) {
+  struct Case {
+    const char* name;
+    const char* starts;  // one word a start of the test program; see measure/test_readers.h
+    Lengths lengths;     // of a.wav (3 s) and b.wav (4 s)
+  };
+  constexpr drops::Measurement kNoProgram{.seconds = std::nullopt, .noProgram = true};
+  const Case cases[] = {
+      {"DiesBeforeGreetingTwice", "quit quit", {{3}, {4}}},
+      {"NeverGreets", "quit quit quit", {kNoProgram, kNoProgram}},
+      {"KilledOnAFileOnce", "crash", {{3}, {4}}},
+      {"KilledOnAFileTwice", "crash crash", {kUnmeasured, {4}}},
+      {"KilledOnAFileThenDiesBeforeGreeting", "crash quit", {{3}, {4}}},
+  };
+  const fs::path script = Path("starts");
+#ifdef _WIN32
+  ::SetEnvironmentVariableW(L"TALLIMO_MEASURE_TEST_STARTS", script.c_str());
+#else
+  ::setenv("TALLIMO_MEASURE_TEST_STARTS", script.c_str(), 1);
+#endif
+  const fs::path a = Wave("a.wav", 3);
+  const fs::path b = Wave("b.wav", 4);
+  for (const Case& c : cases) {
+    std::ofstream(script) << c.starts;
+    MeasuringProcess process(TALLIMO_MEASURE_TEST_PROGRAM, kFileLimit);
+    EXPECT_EQ(MeasureDrop(process, {a, b}), c.lengths) << c.name;
+  }
+#ifdef _WIN32
+  ::SetEnvironmentVariableW(L"TALLIMO_MEASURE_TEST_STARTS", nullptr);
+#else
+  ::unsetenv("TALLIMO_MEASURE_TEST_STARTS");
+#endif
+}
+
+TEST_F(MeasuringProcessTest, WithoutItsProgramEveryFileIsUnmeasuredAndNothingBreaks) {
+  constexpr drops::Measurement kNoProgram{.seconds = std::nullopt, .noProgram = true};
   MeasuringProcess missing(Path("no-such-program"), kFileLimit);
-  EXPECT_EQ(MeasureDrop(missing, {Wave("a.wav", 3), Wave("b.wav", 4)}),
-            (std::vector<std::int64_t>{0, 0}));
+  EXPECT_EQ(MeasureDrop(missing, {Wave("a.wav", 3), Wave("b.wav", 4), Path("gone.wav")}),
+            (Lengths{kNoProgram, kNoProgram, kUnmeasured}))
+      << "a file that cannot be opened is not handed over at all";
   // A file that is there but is no program.
   MeasuringProcess wrong(Other("not-a-program"), kFileLimit);
-  EXPECT_EQ(MeasureDrop(wrong, {Wave("c.wav", 3)}), (std::vector<std::int64_t>{0}));
+  EXPECT_EQ(MeasureDrop(wrong, {Wave("c.wav", 3)}), Lengths{kNoProgram});
 }
 
 // Cancelling a drop or closing the window must not wait for the file's time limit.
@@ -172,9 +221,52 @@ TEST_F(MeasuringProcessTest, InterruptEndsAHangingFileAtOnce) {
     process.Interrupt();
   }
   ASSERT_EQ(measured.wait_for(std::chrono::seconds(0)), std::future_status::ready);
-  EXPECT_EQ(measured.get(), 0);
-  EXPECT_EQ(process.Measure(Wave("then.wav", 5), {}), 5) << "the next file starts a new process";
+  EXPECT_EQ(measured.get(), kUnmeasured);
+  EXPECT_EQ(process.Measure(Wave("then.wav", 5), {}), drops::Measurement{5})
+      << "the next file starts a new process";
 }
+
+#ifndef _WIN32
+// Started from a terminal, the measuring process must not read what the user types, nor reach
+// anything else the window holds: it has the null device, its channel and the file it is handed.
+TEST_F(MeasuringProcessTest, HoldsNothingButItsChannelAndItsFiles) {
+  const int leaked = ::open(Path("secret.txt").c_str(), O_RDONLY);  // inheritable on purpose
+  ASSERT_GE(leaked, 0);
+  MeasuringProcess process(TALLIMO_MEASURE_TEST_PROGRAM, std::chrono::hours(1));
+  const fs::path hang = Other("hang.mp3");
+  auto measured = std::async(std::launch::async, [&] { return process.Measure(hang, {}); });
+  // The child reading the file: what each of its descriptors leads to.
+  std::map<int, std::string> held;
+  const auto giveUp = std::chrono::steady_clock::now() + kPatience;
+  while (std::chrono::steady_clock::now() < giveUp &&
+         std::ranges::none_of(held, [&](const auto& fd) { return fd.second == hang.string(); })) {
+    held.clear();
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+      std::ifstream stat(entry.path() / "stat");
+      std::string pid, name, state;
+      int parent = 0;
+      if (!(stat >> pid >> name >> state >> parent) || parent != ::getpid()) continue;
+      std::error_code error;
+      for (const auto& fd : fs::directory_iterator(entry.path() / "fd", error)) {
+        held[std::stoi(fd.path().filename().string())] = fs::read_symlink(fd.path(), error);
+      }
+    }
+  }
+  process.Interrupt();
+  measured.get();
+  ::close(leaked);
+  ASSERT_FALSE(held.empty()) << "no measuring process found";
+  for (const auto& [fd, target] : held) {
+    if (fd <= 2) {
+      EXPECT_EQ(target, "/dev/null") << fd;
+    } else if (fd == measure::kChannelFd) {
+      EXPECT_TRUE(target.starts_with("socket:")) << target;
+    } else {
+      EXPECT_EQ(target, hang.string()) << fd;
+    }
+  }
+}
+#endif
 
 // Either side may be the one that went wrong: nothing is read by a length it does not accept.
 TEST(MeasureProtocolTest, RefusesMessagesItDoesNotAccept) {

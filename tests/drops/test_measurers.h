@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -20,14 +21,14 @@
 
 namespace drops_test {
 
-// Measures by `rule`.
+// Measures by `rule`; an empty length is a file that could not be measured.
 class MeasureBy final : public drops::Measurer {
  public:
-  using Rule = std::function<std::int64_t(const std::filesystem::path&)>;
+  using Rule = std::function<std::optional<std::int64_t>(const std::filesystem::path&)>;
   explicit MeasureBy(Rule rule) : m_rule(std::move(rule)) {}
-  std::int64_t Measure(const std::filesystem::path& file,
-                       std::span<const std::filesystem::path>) override {
-    return m_rule(file);
+  drops::Measurement Measure(const std::filesystem::path& file,
+                             std::span<const std::filesystem::path>) override {
+    return {.seconds = m_rule(file)};
   }
 
  private:

@@ -48,6 +48,7 @@ TEST(DroppedFileLine, IsTheFormattedLengthAndTheBracketedName) {
   EXPECT_EQ(timecalc::DroppedFileLine(u"/m/track 01.wav", 205, u"/"), u"0:03.25[track 01.wav]");
   EXPECT_EQ(timecalc::DroppedFileLine(u"/m/notes.txt", 0, u"/"), u"0:00.00[notes.txt]");
   EXPECT_EQ(timecalc::DroppedFileLine(u"C:\\", 0, u"\\/"), u"0:00.00[]");
+  EXPECT_EQ(timecalc::DroppedFileLine(u"/m/gone.mp3", std::nullopt, u"/"), u"?:??.??[gone.mp3]");
   EXPECT_EQ(timecalc::DroppedFileLine(u"/m/\u66f2\n.flac", 360000, u"/"),
             u"100:00.00[\u66f2\uFFFD.flac]");
 }

@@ -39,9 +39,10 @@ INSTANTIATE_TEST_SUITE_P(
                     LineCase{"1:2.3.4", 3754, "1:02.34"},  // seconds keep the digits of 3.4
                     LineCase{"0:75.99", 4599, "1:16.39"},  // no range limits
                     LineCase{"0:03.25[track 01.wav]", 205, "0:03.25"},
-                    LineCase{"[note]1:00.00", 0, "0:00.00"},   // the label eats the time
-                    LineCase{"1:00.00[", 3600, "1:00.00"},     // unclosed: just a non-digit
-                    LineCase{"1:00.00]x[9", 3600, "1:00.00"},  // "]" before "[" still closes
+                    LineCase{"[note]1:00.00", 0, "0:00.00"},      // the label eats the time
+                    LineCase{"?:??.??[gone.mp3]", 0, "0:00.00"},  // a file not measured
+                    LineCase{"1:00.00[", 3600, "1:00.00"},        // unclosed: just a non-digit
+                    LineCase{"1:00.00]x[9", 3600, "1:00.00"},     // "]" before "[" still closes
                     LineCase{"1 :0 5.0 8", 3908, "1:05.08"},
                     LineCase{"-1:05.08", 3908, "1:05.08"},           // no negative fields
                     LineCase{"\xef\xbc\x91:05.08", 308, "0:05.08"},  // full-width 1 is no digit

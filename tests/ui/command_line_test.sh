@@ -33,11 +33,12 @@ for option in --bogus -x; do
   [ ! -s "$work/out" ] || fail "$option printed on standard output"
 done
 
-# A path after "--" opens the window like any other: it must still be running after a moment.
-"$program" -- --help "$work/missing folder/" >/dev/null 2>&1 &
+# A path after "--" opens the window like any other, even one named like an option of Qt's: it
+# must still be running after a moment.
+"$program" -- -platform --help "$work/missing folder/" >/dev/null 2>&1 &
 pid=$!
 sleep 2
-kill -0 "$pid" 2>/dev/null || fail "'-- --help PATH' did not open the window"
+kill -0 "$pid" 2>/dev/null || fail "'-- -platform --help PATH' did not open the window"
 kill "$pid"
 wait "$pid" 2>/dev/null || true
 echo "command_line_test: --help, --version, unknown options and -- behave"

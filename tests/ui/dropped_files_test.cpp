@@ -10,7 +10,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <optional>
+#include <span>
 #include <string>
+#include <utility>
 
 #include "tests/ui/dialog_helpers.h"
 #include "tests/wave/wave_writer.h"
@@ -115,6 +118,33 @@ TEST_F(DropTest, AnEmptyDropChangesNothingButRefreshesTheTotals) {
   EXPECT_EQ(m_totalAll->text(), QStringLiteral("2:00.00"));
 }
 
+// Without tallimo-measure the files show as not measured, and the title says why until a drop is
+// measured again.
+TEST_F(DropTest, TitleSaysWhenTheMeasuringProgramIsMissing) {
+  class MissingOnce final : public drops::Measurer {
+   public:
+    drops::Measurement Measure(const std::filesystem::path&,
+                               std::span<const std::filesystem::path>) override {
+      return {.seconds = m_missing ? std::nullopt : std::optional<std::int64_t>(5),
+              .noProgram = std::exchange(m_missing, false)};
+    }
+
+   private:
+    bool m_missing = true;
+  };
+  m_dialog = std::make_unique<CTallimoDlg>(nullptr, std::make_unique<MissingOnce>());
+  const QString caption = m_dialog->windowTitle();
+  auto* edit = m_dialog->findChild<QPlainTextEdit*>(QStringLiteral("timeEdit"));
+  m_dialog->OnDropFiles({File(QStringLiteral("a.mp3"))});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !m_dialog->IsMeasuring(); }, kPatienceMs));
+  EXPECT_EQ(edit->toPlainText(), QStringLiteral("?:??.??[a.mp3]\n"));
+  EXPECT_EQ(m_dialog->windowTitle(), Text("Tallimo - 長さを測れないファイルがありました",
+                                          "Tallimo - some files could not be measured"));
+  m_dialog->OnDropFiles({File(QStringLiteral("b.mp3"))});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !m_dialog->IsMeasuring(); }, kPatienceMs));
+  EXPECT_EQ(m_dialog->windowTitle(), caption);
+}
+
 // Sends a drag of `data` into `target` and drops it there, as a file manager would.
 bool DragAndDrop(QWidget* target, const QMimeData& data, Qt::DropActions actions) {
   const QPointF at(target->width() / 2.0, target->height() / 2.0);
@@ -158,16 +188,21 @@ TEST_F(DropTest, DragsWithoutLocalFilesAddNothing) {
   EXPECT_EQ(m_edit->toPlainText(), QString());
 }
 
-TEST(LocalFilePaths, KeepsLocalFilesInDragOrderAndNothingElse) {
+// A file manager names files by URLs whose paths are the names' bytes, percent-encoded: a name
+// that is no UTF-8 must come out as those bytes, or it could not be opened.
+TEST(LocalFilePaths, KeepsLocalFilesInDragOrderAsTheirBytesAndNothingElse) {
   QMimeData data;
   data.setUrls({QUrl::fromLocalFile(QStringLiteral("/b/2.wav")),
                 QUrl(QStringLiteral("https://tallimo.example/x.wav")),
-                QUrl::fromLocalFile(QStringLiteral("/a/1 %.txt"))});
+                QUrl::fromLocalFile(QStringLiteral("/a/1 %.txt")),
+                QUrl::fromEncoded("file:///m/caf%E9%FF.mp3"),
+                QUrl::fromLocalFile(QStringLiteral("/m/\u66f2.flac"))});
   EXPECT_EQ(ui::LocalFilePaths(data),
-            QStringList({QStringLiteral("/b/2.wav"), QStringLiteral("/a/1 %.txt")}));
+            (std::vector<std::filesystem::path>{"/b/2.wav", "/a/1 %.txt", "/m/caf\xe9\xff.mp3",
+                                                "/m/\xe6\x9b\xb2.flac"}));
   QMimeData text;
   text.setText(QStringLiteral("/b/2.wav"));
-  EXPECT_TRUE(ui::LocalFilePaths(text).isEmpty());
+  EXPECT_TRUE(ui::LocalFilePaths(text).empty());
 }
 
 }  // namespace

@@ -95,8 +95,10 @@ class SlowDropTest : public MainDialogTest {
   std::shared_ptr<Gate> m_gate = std::make_shared<Gate>(kSecondsPerFile);
 };
 
-TEST_F(SlowDropTest, ShowsItsProgressAfterADelayAndRepaintsUntilTheLinesLand) {
+// The list keeps the keyboard meanwhile: what is typed stays, and the drop lands after it.
+TEST_F(SlowDropTest, ShowsItsProgressAfterADelayAndKeepsTakingTypingUntilTheLinesLand) {
   m_edit->setPlainText(QStringLiteral("1:00.00\n"));
+  MoveCaret(0);
   const QStringList paths = Files(3);
   m_dialog->OnDropFiles(paths);
   EXPECT_TRUE(m_dialog->IsMeasuring());
@@ -106,17 +108,23 @@ TEST_F(SlowDropTest, ShowsItsProgressAfterADelayAndRepaintsUntilTheLinesLand) {
   m_gate->Allow(1);
   ASSERT_TRUE(WaitForProgress(QStringLiteral("1 / 3")));
   CMeasuringDlg* progress = Progress();
-  EXPECT_EQ(progress->windowModality(), Qt::WindowModal);
+  EXPECT_EQ(progress->windowModality(), Qt::NonModal);
   EXPECT_EQ(progress->parentWidget(), m_dialog.get());
   EXPECT_EQ(progress->findChild<QProgressBar*>(QStringLiteral("measuringBar"))->value(), 33);
   EXPECT_TRUE(Repaints(m_dialog.get()));
   EXPECT_TRUE(Repaints(m_edit->viewport()));
-  EXPECT_EQ(m_edit->toPlainText(), QStringLiteral("1:00.00\n")) << "nothing lands before the end";
+  EXPECT_EQ(QApplication::activeWindow(), m_dialog.get()) << "the list keeps the keyboard";
+  EXPECT_TRUE(m_edit->hasFocus());
+  QTest::keyClicks(m_edit, QStringLiteral("0:00.30"));
+  QTest::keyClick(m_edit, Qt::Key_Return);
+  EXPECT_EQ(m_edit->toPlainText(), QStringLiteral("0:00.30\n1:00.00\n"))
+      << "nothing lands before the end";
+  EXPECT_EQ(m_totalAll->text(), QStringLiteral("1:00.30"));
 
   m_gate->Open();
   ASSERT_TRUE(WaitUntilLanded());
-  EXPECT_EQ(m_edit->toPlainText(), QStringLiteral("1:00.00\n") + LinesOf(paths));
-  EXPECT_EQ(m_totalAll->text(), QStringLiteral("1:03.00"));
+  EXPECT_EQ(m_edit->toPlainText(), QStringLiteral("0:00.30\n1:00.00\n") + LinesOf(paths));
+  EXPECT_EQ(m_totalAll->text(), QStringLiteral("1:03.30"));
   EXPECT_FALSE(progress->isVisible());
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }

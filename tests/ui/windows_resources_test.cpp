@@ -300,10 +300,14 @@ INSTANTIATE_TEST_SUITE_P(
     Languages, CompiledStringTest,
     testing::Values(StringDesign{kLangJapanese,
                                  {{res::kIdsAboutBox, u"ﾊﾞｰｼﾞｮﾝ情報(Tallimo) (&A)..."},
-                                  {res::kIdsTimeListName, u"時間の一覧（1行に1つ）"}}},
+                                  {res::kIdsTimeListName, u"時間の一覧（1行に1つ）"},
+                                  {res::kIdsNotMeasuredTitle,
+                                   u"Tallimo - 長さを測れないファイルがありました"}}},
                     StringDesign{kLangEnglishUs,
                                  {{res::kIdsAboutBox, u"&About Tallimo..."},
-                                  {res::kIdsTimeListName, u"Durations, one per line"}}}));
+                                  {res::kIdsTimeListName, u"Durations, one per line"},
+                                  {res::kIdsNotMeasuredTitle,
+                                   u"Tallimo - some files could not be measured"}}}));
 
 struct DialogInLanguage {
   int id;

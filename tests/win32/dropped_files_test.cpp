@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "drops/measuring_process.h"
 #include "res/resource.h"
 #include "tests/wave/wave_writer.h"
 #include "tests/win32/dialog_driver.h"
@@ -208,6 +209,22 @@ TEST_F(DropTest, DropHandleThatIsNotAnHdropOfThisProcessIsIgnored) {
     Pump(window);
     EXPECT_FALSE(dialog.IsMeasuring());
     EXPECT_EQ(win32::GetText(TimeEdit(window)), u"");
+  });
+}
+
+// Without tallimo-measure.exe the files show as not measured, and the title says why until a drop
+// is measured again.
+TEST_F(DropTest, TitleSaysWhenTheMeasuringProgramIsMissing) {
+  const std::vector<std::u16string> paths = {Make({u"a.wav", Kind::kWave, 10})};
+  CTallimoDlg dialog(nullptr, std::make_unique<drops::MeasuringProcess>(m_dir / L"missing.exe"));
+  win32_test::RunModal(dialog, [&dialog, &paths](HWND window) {
+    const std::u16string caption = win32::GetText(window);
+    Drop(dialog, paths);
+    EXPECT_EQ(win32::GetText(TimeEdit(window)), u"?:??.??[a.wav]\r\n");
+    EXPECT_EQ(win32::GetText(window),
+              win32_test::Text(u"Tallimo - 長さを測れないファイルがありました",
+                               u"Tallimo - some files could not be measured"));
+    EXPECT_NE(win32::GetText(window), caption);
   });
 }
 

@@ -147,10 +147,12 @@ class SlowDropTest : public testing::Test {
   std::shared_ptr<Gate> m_gate = std::make_shared<Gate>(kSecondsPerFile);
 };
 
-TEST_F(SlowDropTest, ShowsItsProgressAfterADelayAndRepaintsUntilTheLinesLand) {
+// The list keeps the keyboard meanwhile: what is typed stays, and the drop lands after it.
+TEST_F(SlowDropTest, ShowsItsProgressAfterADelayAndKeepsTakingTypingUntilTheLinesLand) {
   Run([this](CTallimoDlg& dialog, HWND window) {
     HWND edit = TimeEdit(window);
     win32::SetText(edit, u"1:00.00\r\n");
+    win32::SetSel(edit, 0, 0);
     const std::vector<std::u16string> paths = Files(3);
     DropOn(window, paths);
     EXPECT_TRUE(dialog.IsMeasuring());
@@ -160,11 +162,14 @@ TEST_F(SlowDropTest, ShowsItsProgressAfterADelayAndRepaintsUntilTheLinesLand) {
     m_gate->Allow(1);
     ASSERT_TRUE(WaitForProgress(window, u"1 / 3"));
     HWND progress = OwnedDialog(window);
-    EXPECT_FALSE(::IsWindowEnabled(window)) << "the progress window blocks the main one";
+    EXPECT_TRUE(::IsWindowEnabled(window));
+    EXPECT_EQ(::GetFocus(), edit) << "the list keeps the keyboard";
     EXPECT_EQ(::SendMessageW(::GetDlgItem(progress, res::kIdcMeasuringBar), PBM_GETPOS, 0, 0), 33);
     EXPECT_TRUE(Repaints(window, window));
     EXPECT_TRUE(Repaints(window, edit));
-    EXPECT_EQ(win32::GetText(edit), u"1:00.00\r\n") << "nothing lands before the end";
+    win32_test::Type(window, edit, u"0:00.30\r");
+    EXPECT_EQ(win32::GetText(edit), u"0:00.30\r\n1:00.00\r\n") << "nothing lands before the end";
+    EXPECT_EQ(ItemText(window, res::kIdcTotalAll), u"1:00.30");
 
     m_gate->Allow(1);
     ASSERT_TRUE(WaitForProgress(window, u"2 / 3"));
@@ -172,11 +177,10 @@ TEST_F(SlowDropTest, ShowsItsProgressAfterADelayAndRepaintsUntilTheLinesLand) {
 
     m_gate->Open();
     ASSERT_TRUE(WaitUntilLanded(dialog));
-    EXPECT_EQ(win32::GetText(edit), u"1:00.00\r\n" + LinesOf(paths));
-    EXPECT_EQ(ItemText(window, res::kIdcTotalAll), u"1:03.00");
+    EXPECT_EQ(win32::GetText(edit), u"0:00.30\r\n1:00.00\r\n" + LinesOf(paths));
+    EXPECT_EQ(ItemText(window, res::kIdcTotalAll), u"1:03.30");
     EXPECT_FALSE(::IsWindowVisible(progress));
-    EXPECT_TRUE(::IsWindowEnabled(window));
-    EXPECT_EQ(::GetFocus(), edit) << "the list has the focus back";
+    EXPECT_EQ(::GetFocus(), edit);
     EXPECT_FALSE(ShowsBusyCursor(window));
     EXPECT_FALSE(ProgressTimerRuns(window));
   });
