@@ -95,7 +95,7 @@ class Window {
         m_news = false;
       }
       const drops::DropSession::News news = m_session.Collect();
-      for (const auto& landed : news.landed) lines += landed.size();
+      for (const auto& landed : news.landed) lines += landed.lines.size();
       if (!m_session.Busy()) return lines;
     }
   }

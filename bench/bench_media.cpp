@@ -85,7 +85,7 @@ void BM_MeasuringProcess(benchmark::State& state) {
       const std::size_t end = std::min(files.paths().size(), i + 1 + drops::Measurer::kLookAhead);
       const std::span<const fs::path> ahead(files.paths().data() + i + 1,
                                             files.paths().data() + end);
-      if (process.Measure(files.paths()[i], ahead) != files.seconds()[i]) {
+      if (process.Measure(files.paths()[i], ahead).seconds != files.seconds()[i]) {
         state.SkipWithError(("wrong length for " + files.paths()[i].string()).c_str());
         return;
       }
