@@ -241,8 +241,10 @@ class Walker {
     return std::nullopt;
   }
 
-  // The blocks of the cluster that starts at `element`, as far as the file holds them whole.
-  std::vector<Block> Blocks(const Element& cluster, std::int64_t cluster_timestamp) {
+  // The blocks of the cluster that starts at `element`, as far as the file holds them whole, or up
+  // to the first at or after `until`.
+  std::vector<Block> Blocks(const Element& cluster, std::int64_t cluster_timestamp,
+                            std::int64_t until = INT64_MAX) {
     std::vector<Block> blocks;
     const std::int64_t end =
         cluster.size ? std::min(cluster.data + *cluster.size, m_file.Size()) : m_file.Size();
@@ -259,6 +261,7 @@ class Walker {
       if (block) {
         block->timestamp += cluster_timestamp;
         blocks.push_back(*block);
+        if (block->timestamp >= until) break;
       }
       pos = child->data + *child->size;
     }
@@ -573,7 +576,8 @@ std::optional<std::int64_t> LastCuedCluster(Walker& walker, const SegmentHead& h
   const auto cluster = walker.ElementAt(pos);
   const auto timestamp = cluster ? walker.ClusterTimestamp(*cluster) : std::nullopt;
   if (!timestamp) return std::nullopt;
-  const std::vector<Block> blocks = walker.Blocks(*cluster, *timestamp);
+  // The cued block is a key frame, with which writers start a cluster: a few blocks tell.
+  const std::vector<Block> blocks = walker.Blocks(*cluster, *timestamp, cued->time);
   if (std::ranges::none_of(blocks, [&](const Block& b) { return b.timestamp == cued->time; })) {
     return std::nullopt;
   }
