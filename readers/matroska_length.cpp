@@ -543,6 +543,13 @@ std::optional<std::int64_t> WalkClusters(Walker& walker, const SegmentHead& head
     const auto timestamp = element ? walker.ClusterTimestamp(*element) : std::nullopt;
     std::optional<std::int64_t> next;
     if (element && (element->id != kCluster || timestamp)) next = Next(walker, *element);
+    // Only the last cluster of a file cut short reaches past its end, its blocks running to the
+    // end; anything else that does was read where no element starts.
+    if (next && *next > file_size) {
+      next = element->id == kCluster
+                 ? walker.End(Element{.id = kCluster, .data = element->data, .size = std::nullopt})
+                 : std::nullopt;
+    }
     if (timestamp && !(*timestamp < last_timestamp && last && goes_on(next))) {
       if (*timestamp < last_timestamp && last) {
         total += std::max<std::int64_t>(
