@@ -15,11 +15,8 @@ namespace readers {
 namespace {
 
 constexpr std::size_t kMagicBytes = 4;
-constexpr std::size_t kBlockHeaderBytes = 4;
 constexpr std::size_t kStreamInfoBytes = 34;
-constexpr std::uint8_t kLastBlock = 0x80;
 constexpr std::uint8_t kStreamInfo = 0;
-constexpr int kMaxBlocks = 256;
 // The most a frame header takes: sync and codes (4), a sample number of up to 7 bytes, a block
 // size and a sample rate of up to 2 bytes each, the CRC.
 constexpr std::size_t kMaxFrameHeaderBytes = 16;
@@ -101,13 +98,13 @@ std::optional<FlacFrame> FrameAt(std::span<const std::uint8_t> bytes, const Flac
 }  // namespace
 
 std::optional<FlacStreamInfo> ParseFlacStreamInfo(std::span<const std::uint8_t> head) {
-  constexpr std::size_t kBytes = kMagicBytes + kBlockHeaderBytes + kStreamInfoBytes;
+  constexpr std::size_t kBytes = kMagicBytes + kFlacBlockHeaderBytes + kStreamInfoBytes;
   if (head.size() < kBytes || std::memcmp(head.data(), "fLaC", kMagicBytes) != 0 ||
-      (head[kMagicBytes] & ~kLastBlock) != kStreamInfo ||
+      (head[kMagicBytes] & ~kFlacLastBlock) != kStreamInfo ||
       io::BigEndian(head.subspan(kMagicBytes + 1, 3)) < kStreamInfoBytes) {
     return std::nullopt;
   }
-  const auto block = head.subspan(kMagicBytes + kBlockHeaderBytes, kStreamInfoBytes);
+  const auto block = head.subspan(kMagicBytes + kFlacBlockHeaderBytes, kStreamInfoBytes);
   // Block sizes (16 bits each), frame sizes (24 each), then 20 bits of sample rate, 3 of channels
   // less one, 5 of bits less one and 36 of samples.
   const std::uint64_t format = io::BigEndian(block.subspan(10, 8));
@@ -145,19 +142,19 @@ std::optional<FlacFrame> LastFlacFrame(std::span<const std::uint8_t> tail,
 }
 
 std::optional<std::int64_t> FlacMicros(const io::Source& file, std::int64_t start) {
-  std::array<std::uint8_t, kMagicBytes + kBlockHeaderBytes + kStreamInfoBytes> head{};
+  std::array<std::uint8_t, kMagicBytes + kFlacBlockHeaderBytes + kStreamInfoBytes> head{};
   if (file.ReadAt(start, head) != static_cast<std::int64_t>(head.size())) return std::nullopt;
   const auto info = ParseFlacStreamInfo(head);
   if (!info || info->total_samples == 0) return std::nullopt;
   // The frames start behind the last metadata block.
   std::int64_t audio = start + static_cast<std::int64_t>(kMagicBytes);
   for (int blocks = 0;; ++blocks) {
-    std::array<std::uint8_t, kBlockHeaderBytes> header{};
-    if (blocks == kMaxBlocks) return std::nullopt;
+    std::array<std::uint8_t, kFlacBlockHeaderBytes> header{};
+    if (blocks == kMaxFlacBlocks) return std::nullopt;
     if (file.ReadAt(audio, header) != static_cast<std::int64_t>(header.size())) return 0;
-    audio +=
-        static_cast<std::int64_t>(kBlockHeaderBytes + io::BigEndian(std::span(header).subspan(1)));
-    if ((header[0] & kLastBlock) != 0) break;
+    audio += static_cast<std::int64_t>(kFlacBlockHeaderBytes +
+                                       io::BigEndian(std::span(header).subspan(1)));
+    if ((header[0] & kFlacLastBlock) != 0) break;
   }
   if (audio >= file.Size()) return 0;
   const std::int64_t window =

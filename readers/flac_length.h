@@ -3,6 +3,7 @@
 // blocks' headers and the last few kilobytes are read, never the frames in between.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -10,6 +11,12 @@
 #include "io/source.h"
 
 namespace readers {
+
+// A FLAC metadata block header: the last-block flag and the type in one byte, then a 24-bit size.
+inline constexpr std::size_t kFlacBlockHeaderBytes = 4;
+inline constexpr std::uint8_t kFlacLastBlock = 0x80;
+// A file with more metadata blocks than this is not looked through further.
+inline constexpr int kMaxFlacBlocks = 256;
 
 // What a FLAC file's STREAMINFO block states.
 struct FlacStreamInfo {
