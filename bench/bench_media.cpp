@@ -123,6 +123,14 @@ const Kind kFormats[] = {
     {"song.opus", "-f lavfi -i sine=frequency=440:duration=180.5 -c:a libopus", 180},
     {"vbr.mp3", "-f lavfi -i sine=frequency=440:duration=180.5 -c:a libmp3lame -q:a 4", 180},
     {"clip.avi", "-f lavfi -i testsrc2=size=640x360:rate=25:duration=30 -c:v mpeg4 -b:v 2M", 30},
+    // Small files that a reader looking for the last page in the last 64 KiB reads whole, and
+    // noise, whose FLAC frames are large.
+    {"short.ogg", "-f lavfi -i sine=frequency=440:duration=5.5 -c:a libvorbis", 5},
+    {"noise.flac", "-f lavfi -i anoisesrc=d=4.5:a=0.5 -ac 2", 4},
+    {"elementary.m1v",
+     "-f lavfi -i testsrc2=size=320x240:rate=25:duration=5.4 -c:v mpeg1video -b:v 350k "
+     "-f mpeg1video",
+     5},
 };
 
 // A folder of this process, removed at exit.

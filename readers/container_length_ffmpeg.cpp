@@ -1,10 +1,12 @@
-// Play lengths of audio and video files from their containers, read with FFmpeg's demuxers.
+// Play lengths of audio and video files from their containers, read with FFmpeg's demuxers, or
+// for Ogg and FLAC files, whose own pages and frames tell more for fewer bytes, with Tallimo's.
 //
 // The files come from anywhere and the demuxers are a large attack surface, so FFmpeg gets as
 // little as possible: the bytes of one regular file that the window's process opened, as a view
 // (no protocol, no file name to open), an allow-list of audio and video demuxers, no
 // opening of anything else, no decoding, and a cap on what it may read. A drop of many files must
-// not keep the window waiting, so only headers are read: a leading ID3v2 tag (where cover pictures
+// not keep the window waiting, and a file on a network share pays a round trip for every read,
+// so only headers are read, each byte at most once: a leading ID3v2 tag (where cover pictures
 // live) is skipped by starting the view behind it.
 #include <algorithm>
 #include <array>
@@ -16,14 +18,18 @@
 #include <mutex>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <vector>
 
+#include "io/byte_order.h"
 #include "readers/container_length.h"
 #include "readers/cover_art.h"
 #include "readers/file_sniff.h"
+#include "readers/flac_length.h"
 #include "readers/matroska_length.h"
 #include "readers/mpeg_video_length.h"
 #include "readers/ogg_chains.h"
+#include "readers/read_once.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -92,6 +98,8 @@ struct FileView {
   std::int64_t size = 0;
   std::int64_t pos = 0;
   std::int64_t budget = kReadBudget;
+  // An MP3 stream's Xing header, when its counts agree with the file.
+  std::optional<XingHeader> xing;
 };
 
 int ReadView(void* opaque, std::uint8_t* buffer, int wanted) {
@@ -295,6 +303,72 @@ std::optional<std::int64_t> IndexedEnd(const AVFormatContext& format, std::int64
   return end;
 }
 
+// The microseconds a picture lasts by an AVI file's main header, which a stream header whose clock
+// is broken does not change; nullopt for other files.
+std::optional<std::int64_t> AviFrameMicros(const io::Source& file, std::int64_t start) {
+  // RIFF, its size, "AVI ", then the header list, its size, "hdrl", "avih", its size and the
+  // microseconds a frame.
+  constexpr std::size_t kFrameMicrosOffset = 32;
+  std::array<std::uint8_t, kFrameMicrosOffset + 4> head{};
+  if (file.ReadAt(start, head) != static_cast<std::int64_t>(head.size())) return std::nullopt;
+  const auto has = [&head](std::size_t at, std::string_view what) {
+    return std::equal(what.begin(), what.end(), head.begin() + static_cast<std::ptrdiff_t>(at),
+                      [](char w, std::uint8_t b) { return static_cast<std::uint8_t>(w) == b; });
+  };
+  if (!has(0, "RIFF") || !has(8, "AVI ") || !has(12, "LIST") || !has(20, "hdrl") ||
+      !has(24, "avih")) {
+    return std::nullopt;
+  }
+  const auto micros =
+      static_cast<std::int64_t>(io::LittleEndian(std::span(head).subspan(kFrameMicrosOffset, 4)));
+  return micros > 0 ? std::optional(micros) : std::nullopt;
+}
+
+// Where the data ends by an index that lists every packet of the file (AVI's, and MP4's where it
+// counts every sample of its streams), as far as its streams make sense: a stream whose entries
+// would play longer than the file's bytes can hold has a broken clock (a frame rate or time scale
+// read from a damaged header), and counts only where an AVI file's main header tells how long its
+// pictures last. nullopt without such an index, or when it reaches past the end of the file,
+// which IndexedEnd tells about.
+std::optional<std::int64_t> FullIndexEnd(const AVFormatContext& format, const FileView& view) {
+  const bool mov = av_match_list(format.iformat->name, "mov", ',') > 0;
+  const bool avi = av_match_list(format.iformat->name, "avi", ',') > 0;
+  if (!mov && !avi) return std::nullopt;
+  std::optional<std::int64_t> end;
+  for (unsigned i = 0; i < format.nb_streams; ++i) {
+    AVStream& stream = *format.streams[i];
+    const int count = avformat_index_get_entries_count(&stream);
+    // Fragments of an MP4 file come into its index only as they are read.
+    if (!IsMedia(stream) || count <= 0 || (mov && count != stream.nb_frames)) continue;
+    const AVIndexEntry& last = *avformat_index_get_entry(&stream, count - 1);
+    if (last.pos >= view.size || last.size > view.size - last.pos) return std::nullopt;
+    const auto at = Micros(last.timestamp, stream.time_base);
+    if (!at) continue;
+    std::int64_t stream_end = Sum(Span(StartMicros(stream), *at),
+                                  std::max<std::int64_t>(FrameMicros(stream).value_or(0), 0));
+    if (stream_end > LongestPlausible(view.size) && avi &&
+        stream.codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
+      stream_end = count * AviFrameMicros(*view.file, view.start).value_or(0);
+    }
+    if (stream_end <= LongestPlausible(view.size)) end = std::max(end.value_or(0), stream_end);
+  }
+  return end;
+}
+
+// Whether an index entry of an audio or video stream lies past `length`: the file's own packets
+// play longer than that.
+bool IndexReachesPast(const AVFormatContext& format, std::int64_t length) {
+  for (unsigned i = 0; i < format.nb_streams; ++i) {
+    AVStream& stream = *format.streams[i];
+    const int count = avformat_index_get_entries_count(&stream);
+    if (!IsMedia(stream) || count <= 0) continue;
+    const auto at =
+        Micros(avformat_index_get_entry(&stream, count - 1)->timestamp, stream.time_base);
+    if (at && Span(StartMicros(stream), *at) > length) return true;
+  }
+  return false;
+}
+
 // Bits per second of uncompressed audio, fixed by its format; nullopt for anything compressed.
 std::optional<std::int64_t> UncompressedBitRate(const AVFormatContext& format) {
   // Wider than any real format, narrow enough that the product below cannot overflow.
@@ -386,9 +460,15 @@ bool IsTimestamped(const AVFormatContext& format) {
 }
 
 // The end of the latest packet near the end of the file, for demuxers whose packets carry their own
-// timestamps: what the file really holds, whatever its header says.
-std::optional<std::int64_t> LastTimestamp(AVFormatContext& format, std::int64_t data_start,
-                                          std::int64_t size) {
+// timestamps: what the file really holds, whatever its header says. `all` tells whether every
+// packet of the file was read for it.
+struct LastPackets {
+  std::int64_t end = 0;
+  bool all = false;
+};
+
+std::optional<LastPackets> LastTimestamp(AVFormatContext& format, std::int64_t data_start,
+                                         std::int64_t size) {
   Packet packet(av_packet_alloc());
   if (!packet) return std::nullopt;
   for (const std::int64_t window : kTailWindows) {
@@ -400,7 +480,8 @@ std::optional<std::int64_t> LastTimestamp(AVFormatContext& format, std::int64_t 
       ends.Add(*packet, *format.streams[packet->stream_index]);
       av_packet_unref(packet.get());
     }
-    if (const auto last = ends.End(); last || from == data_start) return last;
+    if (const auto last = ends.End()) return LastPackets{*last, from == data_start};
+    if (from == data_start) return std::nullopt;
   }
   return std::nullopt;
 }
@@ -436,55 +517,69 @@ std::optional<std::int64_t> LengthAtRate(const Head& head, const FileView& view)
 struct PacketEvidence {
   std::optional<std::int64_t> length;
   bool exact = false;
+  // Every packet of the file was read for it.
+  bool all = false;
 };
 
 PacketEvidence LengthFromPackets(AVFormatContext& format, const FileView& view, Head head) {
   if (IsTimestamped(format) && head.data_start >= 0 && !head.whole_file) {
     if (const auto last = LastTimestamp(format, head.data_start, view.size)) {
-      return {Span(FirstTimestamp(format, head), *last), true};
+      return {Span(FirstTimestamp(format, head), last->end), true, last->all};
     }
     // Only the first packet was read for where the timestamps start; the rate needs more.
     av_seek_frame(&format, -1, 0, AVSEEK_FLAG_BACKWARD);
     head = ReadHead(format, view, kHeadPackets);
   }
   // A header without a single packet behind it is all that is left of the file.
-  if (head.data_start < 0) return {0, true};
-  if (head.whole_file) return {HeadLength(format, head), true};
+  if (head.data_start < 0) return {0, true, true};
+  if (head.whole_file) return {HeadLength(format, head), true, true};
   return {LengthAtRate(head, view), false};
 }
 
 // A stated length held against what the packets say: only a length measured from them replaces it
-// outright, a mere rate only when the file falls far short.
+// outright, a mere rate only when the file falls far short. Packets that play on past the stated
+// length count where all of them were read, or where the index shows them too; elsewhere a
+// timestamp near the end may be a stray one.
 std::int64_t CheckedLength(AVFormatContext& format, const FileView& view, std::int64_t stated,
                            const Head& head) {
   const PacketEvidence evidence = LengthFromPackets(format, view, head);
   if (!evidence.length) return stated;
-  if (evidence.exact) return std::min(stated, *evidence.length);
+  if (evidence.exact) {
+    if (*evidence.length > stated && (evidence.all || IndexReachesPast(format, stated))) {
+      return *evidence.length;
+    }
+    return std::min(stated, *evidence.length);
+  }
   return stated / kRateSlack > *evidence.length ? *evidence.length : stated;
 }
 
+// The bytes of an MP3 stream that the file holds from the frame that carries its Xing header on:
+// all but that frame's offset and the tags at the end.
+std::optional<std::int64_t> PresentMp3Bytes(const io::Source& file, std::int64_t start,
+                                            const XingHeader& xing) {
+  std::array<std::uint8_t, kTailTagBytes> tail{};
+  const std::int64_t size = file.Size() - start;
+  const std::int64_t tail_start =
+      std::max<std::int64_t>(0, size - static_cast<std::int64_t>(tail.size()));
+  const std::int64_t got = file.ReadAt(start + tail_start, tail);
+  if (got < 0) return std::nullopt;
+  return size - static_cast<std::int64_t>(xing.frame) -
+         TrailingTagBytes(std::span(tail).first(static_cast<std::size_t>(got)));
+}
+
 // An MP3 stream's Xing header states the bytes of the whole stream; the bytes really there tell
-// whether the file is whole and, when it is not, what share of the stream it holds. nullopt when
-// the stream has no such header.
+// whether the file is whole and, when it is not, what share of the stream it holds. A LAME tag's
+// encoder delay and padding do not play. nullopt when the stream has no such header.
 std::optional<std::int64_t> XingLength(const FileView& view, std::int64_t stated) {
   // The largest layer III frame: 320 kb/s at 32 kHz, padded. A file may end a frame short of
   // what the header counted.
   constexpr std::int64_t kLargestFrameBytes = 1441;
-  std::array<std::uint8_t, kXingSearchBytes> head{};
-  const std::int64_t got = view.file->ReadAt(view.start, head);
-  if (got <= 0) return std::nullopt;
-  const auto xing = FindXingHeader(std::span(head).first(static_cast<std::size_t>(got)));
-  if (!xing) return std::nullopt;
-  std::array<std::uint8_t, kTailTagBytes> tail{};
-  const std::int64_t tail_start =
-      std::max<std::int64_t>(0, view.size - static_cast<std::int64_t>(tail.size()));
-  const std::int64_t tail_got = view.file->ReadAt(view.start + tail_start, tail);
-  if (tail_got < 0) return std::nullopt;
-  const std::int64_t there =
-      view.size - static_cast<std::int64_t>(xing->frame) -
-      TrailingTagBytes(std::span(tail).first(static_cast<std::size_t>(tail_got)));
-  if (there + kLargestFrameBytes >= xing->stream_bytes) return stated;
-  return av_rescale(stated, std::max<std::int64_t>(there, 0), xing->stream_bytes);
+  if (!view.xing) return std::nullopt;
+  const auto there = PresentMp3Bytes(*view.file, view.start, *view.xing);
+  if (!there) return std::nullopt;
+  const std::int64_t whole = GaplessMicros(*view.xing).value_or(stated);
+  if (*there + kLargestFrameBytes >= view.xing->stream_bytes) return whole;
+  return av_rescale(whole, std::max<std::int64_t>(*there, 0), view.xing->stream_bytes);
 }
 
 // The length of the file that `format` has opened: what its structure or its packets show, or
@@ -494,10 +589,6 @@ std::int64_t MeasuredLength(AVFormatContext& format, FileView& view) {
   // length, and FFmpeg's readers of the others lose their way on chained or long files.
   if (av_match_name("mpegvideo", format.iformat->name)) {
     if (const auto length = MpegVideoMicros(*view.file, view.start)) return *length;
-  }
-  // FFmpeg's Ogg reader takes the last chain's end for the whole file's.
-  if (av_match_name("ogg", format.iformat->name)) {
-    if (const auto length = ChainedOggMicros(*view.file, view.start)) return *length;
   }
   // What the clusters hold plays, whatever the header states: writers to a pipe cannot go back to
   // correct the length they wrote first.
@@ -511,6 +602,9 @@ std::int64_t MeasuredLength(AVFormatContext& format, FileView& view) {
     if (av_match_list(format.iformat->name, kEndMeasuredDemuxers, ',') > 0) return *stated;
     if (av_match_name("mp3", format.iformat->name)) {
       if (const auto length = XingLength(view, *stated)) return *length;
+    }
+    if (const auto end = FullIndexEnd(format, view); end && *stated > *end + kMicros) {
+      return *end;
     }
     if (const auto end = IndexedEnd(format, view.size, *stated)) return std::min(*stated, *end);
     // Uncompressed audio runs from the end of the header to the end of the file at a fixed rate.
@@ -588,6 +682,32 @@ std::optional<std::int64_t> MediaStart(const io::Source& file) {
   return offset;
 }
 
+// Ogg and FLAC files measured from their own pages and frames, without FFmpeg: its readers of
+// both read the last 64 KiB of the file or more to learn what a few kilobytes tell.
+std::optional<std::int64_t> OwnLength(const io::Source& file, std::int64_t start) {
+  if (const auto length = ChainedOggMicros(file, start)) return length;
+  return FlacMicros(file, start);
+}
+
+// The Xing header of the MP3 stream at `start`, when its counts agree with the file. One that
+// contradicts it is hidden from FFmpeg by `masks`, which then measures the frames as it does in a
+// file without one.
+std::optional<XingHeader> AgreeingXing(const io::Source& file, std::int64_t start,
+                                       std::vector<Mask>& masks) {
+  std::array<std::uint8_t, kXingSearchBytes> head{};
+  const std::int64_t got = file.ReadAt(start, head);
+  if (got <= 0) return std::nullopt;
+  const auto xing = FindXingHeader(std::span(head).first(static_cast<std::size_t>(got)));
+  if (!xing) return std::nullopt;
+  const auto there = PresentMp3Bytes(file, start, *xing);
+  if (!there) return std::nullopt;
+  if (XingAgrees(*xing, *there)) return xing;
+  // "Xing" or "Info" read as zeros, and the frame as one of sound.
+  const std::int64_t tag = start + static_cast<std::int64_t>(xing->tag);
+  masks.push_back({.offset = tag, .bytes = {}, .blank_end = tag + 4});
+  return std::nullopt;
+}
+
 // FFmpeg logs every oddity of a damaged file to the terminal; a drop must stay quiet. Set once,
 // before the first file, whichever thread measures it.
 void SilenceFfmpeg() {
@@ -600,10 +720,18 @@ void SilenceFfmpeg() {
 std::int64_t ContainerSeconds(const io::Source& file) {
   SilenceFfmpeg();
   if (file.Size() <= 0) return 0;
-  const auto start = MediaStart(file);
-  if (!start || *start >= file.Size()) return 0;
-  const MaskedSource masked(file, CoverArtMasks(file, *start));
-  FileView view{.file = &masked, .start = *start, .size = file.Size() - *start};
+  const ReadOnceSource once(file);
+  const auto start = MediaStart(once);
+  if (!start || *start >= once.Size()) return 0;
+  const std::int64_t size = once.Size() - *start;
+  if (const auto length = OwnLength(once, *start); length && *length <= LongestPlausible(size)) {
+    return *length / kMicros;
+  }
+  std::vector<Mask> masks = CoverArtMasks(once, *start);
+  std::optional<XingHeader> xing;
+  if (masks.empty()) xing = AgreeingXing(once, *start, masks);
+  const MaskedSource masked(once, std::move(masks));
+  FileView view{.file = &masked, .start = *start, .size = size, .xing = xing};
   return std::max<std::int64_t>(LengthOf(view), 0) / kMicros;
 }
 

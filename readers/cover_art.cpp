@@ -10,17 +10,14 @@
 #include <string_view>
 
 #include "io/byte_order.h"
+#include "readers/flac_length.h"
 
 namespace readers {
 namespace {
 
-// A FLAC metadata block header: the last-block flag and the type in one byte, then a 24-bit size.
-constexpr std::size_t kFlacBlockHeaderBytes = 4;
-constexpr std::uint8_t kFlacLastBlock = 0x80;
+// FLAC metadata block types.
 constexpr std::uint8_t kFlacPadding = 1;
 constexpr std::uint8_t kFlacPicture = 6;
-// A file with more metadata blocks than this is not looked through further.
-constexpr int kMaxFlacBlocks = 256;
 
 // An MP4 box header: a 32-bit size and the type, the size 1 meaning a 64-bit size follows and 0
 // that the box runs to the end of the file.

@@ -68,7 +68,16 @@ std::int64_t ReadU32LE(std::span<const std::uint8_t> bytes, std::size_t offset) 
 // mode. Layer III's side information lies between the header and a Xing header: 17 or 32 bytes in
 // MPEG-1 (mono or not), 9 or 17 in MPEG-2 and 2.5.
 constexpr std::size_t kFrameHeaderBytes = 4;
-std::optional<std::size_t> XingOffset(std::span<const std::uint8_t> header) {
+
+struct FrameHeader {
+  std::size_t xing_offset = 0;  // from the frame's start
+  std::int64_t sample_rate = 0;
+  std::int64_t samples_per_frame = 0;
+  std::int64_t smallest_frame_bytes = 0;
+  std::int64_t largest_frame_bytes = 0;
+};
+
+std::optional<FrameHeader> LayerThreeHeader(std::span<const std::uint8_t> header) {
   if (header.size() < kFrameHeaderBytes || header[0] != 0xFF || (header[1] & 0xE0) != 0xE0) {
     return std::nullopt;
   }
@@ -79,14 +88,39 @@ std::optional<std::size_t> XingOffset(std::span<const std::uint8_t> header) {
   if (version == 1 || layer != 1 || bit_rate == 0 || bit_rate == 15 || sample_rate == 3) {
     return std::nullopt;
   }
+  constexpr std::array<std::int64_t, 3> kMpeg1Rates = {44100, 48000, 32000};
+  const bool mpeg1 = version == 3;
   const bool mono = (header[3] >> 6) == 3;
-  const std::size_t side = version == 3 ? (mono ? 17 : 32) : (mono ? 9 : 17);
-  return kFrameHeaderBytes + side;
+  FrameHeader frame;
+  frame.xing_offset = kFrameHeaderBytes + (mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
+  frame.sample_rate = kMpeg1Rates[static_cast<std::size_t>(sample_rate)] >> (mpeg1          ? 0
+                                                                             : version == 2 ? 1
+                                                                                            : 2);
+  frame.samples_per_frame = mpeg1 ? 1152 : 576;
+  // Bytes a frame takes: its bit rate times its samples, over 8 bits and the sample rate; the
+  // least and most bit rates are 32 and 320 kb/s in MPEG-1, 8 and 160 kb/s otherwise.
+  const std::int64_t bytes_per_bit_rate = frame.samples_per_frame / 8;
+  frame.smallest_frame_bytes = bytes_per_bit_rate * (mpeg1 ? 32000 : 8000) / frame.sample_rate;
+  frame.largest_frame_bytes =
+      bytes_per_bit_rate * (mpeg1 ? 320000 : 160000) / frame.sample_rate + 1;
+  return frame;
 }
 
 // The Xing header's flags say which of its fields follow them.
 constexpr std::int64_t kXingFrames = 0x1;
 constexpr std::int64_t kXingBytes = 0x2;
+constexpr std::int64_t kXingToc = 0x4;
+constexpr std::int64_t kXingQuality = 0x8;
+constexpr std::size_t kXingTocBytes = 100;
+// A LAME tag follows the fields: the encoder's name, then, 21 bytes in, 12 bits of encoder delay
+// and 12 of padding. FFmpeg's own encoders write it too.
+constexpr std::size_t kLameDelayOffset = 21;
+constexpr std::array kLameNames = {"LAME"sv, "Lavf"sv, "Lavc"sv};
+// What an MP3 decoder delays its output by, on top of the encoder's delay.
+constexpr std::int64_t kDecoderDelay = 529;
+// What may follow the frames that the header counts without contradicting it: tags of other
+// kinds than the ones counted off, a frame or two written after the header.
+constexpr std::int64_t kUncountedBytes = 64 * 1024;
 
 }  // namespace
 
@@ -112,19 +146,59 @@ bool IsArchiveOrDocument(std::span<const std::uint8_t> start) {
 
 std::optional<XingHeader> FindXingHeader(std::span<const std::uint8_t> block) {
   for (std::size_t at = 0; at + kFrameHeaderBytes <= block.size(); ++at) {
-    const auto offset = XingOffset(block.subspan(at));
-    if (!offset) continue;
+    const auto frame = LayerThreeHeader(block.subspan(at));
+    if (!frame) continue;
     // Only the first frame may carry the header.
-    const std::size_t tag = at + *offset;
+    const std::size_t tag = at + frame->xing_offset;
     if (!HasAt(block, tag, "Xing") && !HasAt(block, tag, "Info")) return std::nullopt;
     const std::int64_t flags = ReadU32BE(block, tag + 4);
     if (flags < 0 || (flags & kXingBytes) == 0) return std::nullopt;
-    const std::size_t field = tag + 8 + ((flags & kXingFrames) != 0 ? 4 : 0);
-    const std::int64_t bytes = ReadU32BE(block, field);
-    if (bytes <= 0) return std::nullopt;
-    return XingHeader{.frame = at, .stream_bytes = bytes};
+    std::size_t field = tag + 8;
+    XingHeader xing{.frame = at,
+                    .tag = tag,
+                    .sample_rate = frame->sample_rate,
+                    .samples_per_frame = frame->samples_per_frame,
+                    .smallest_frame_bytes = frame->smallest_frame_bytes,
+                    .largest_frame_bytes = frame->largest_frame_bytes};
+    if ((flags & kXingFrames) != 0) {
+      xing.frames = std::max<std::int64_t>(ReadU32BE(block, field), 0);
+      field += 4;
+    }
+    xing.stream_bytes = ReadU32BE(block, field);
+    if (xing.stream_bytes <= 0) return std::nullopt;
+    field += 4;
+    if ((flags & kXingToc) != 0) field += kXingTocBytes;
+    if ((flags & kXingQuality) != 0) field += 4;
+    const bool lame = std::any_of(kLameNames.begin(), kLameNames.end(),
+                                  [&](std::string_view name) { return HasAt(block, field, name); });
+    if (lame && field + kLameDelayOffset + 3 <= block.size()) {
+      const auto gap = io::BigEndian(block.subspan(field + kLameDelayOffset, 3));
+      xing.encoder_delay = static_cast<std::int64_t>(gap >> 12);
+      xing.encoder_padding = static_cast<std::int64_t>(gap & 0xFFF);
+    }
+    return xing;
   }
   return std::nullopt;
+}
+
+bool XingAgrees(const XingHeader& xing, std::int64_t present) {
+  const std::int64_t slack = kUncountedBytes + xing.stream_bytes / 8;
+  if (present > xing.stream_bytes + slack) return false;
+  if (xing.frames == 0) return true;
+  // Both counts are at most 2^32, so neither product can overflow.
+  return xing.stream_bytes >= xing.frames * xing.smallest_frame_bytes &&
+         xing.stream_bytes <= xing.frames * xing.largest_frame_bytes &&
+         present <= xing.frames * xing.largest_frame_bytes + slack;
+}
+
+std::optional<std::int64_t> GaplessMicros(const XingHeader& xing) {
+  const std::int64_t samples = xing.frames * xing.samples_per_frame;
+  const std::int64_t most = xing.samples_per_frame + kDecoderDelay;
+  if (xing.frames == 0 || xing.encoder_delay < 0 || xing.encoder_delay >= most ||
+      xing.encoder_padding >= most || xing.encoder_delay + xing.encoder_padding >= samples) {
+    return std::nullopt;
+  }
+  return (samples - xing.encoder_delay - xing.encoder_padding) * 1'000'000 / xing.sample_rate;
 }
 
 std::int64_t TrailingTagBytes(std::span<const std::uint8_t> tail) {

@@ -48,6 +48,7 @@ constexpr std::uint32_t kSeekId = 0x53AB;
 constexpr std::uint32_t kSeekPosition = 0x53AC;
 constexpr std::uint32_t kCues = 0x1C53BB6B;
 constexpr std::uint32_t kCuePoint = 0xBB;
+constexpr std::uint32_t kCueTime = 0xB3;
 constexpr std::uint32_t kCueTrackPositions = 0xB7;
 constexpr std::uint32_t kCueClusterPosition = 0xF1;
 // Larger seek heads and cues are not read; the clusters are stepped over instead.
@@ -83,6 +84,8 @@ constexpr std::size_t kBlockHeaderBytes = 12;
 // hours steps over a few thousand; only a hostile or very odd file runs out.
 constexpr int kMaxSteps = 1 << 16;
 constexpr std::int64_t kMaxBytes = 1 << 20;
+// Read at a time while searching for the next cluster where the elements cannot be followed.
+constexpr std::size_t kResyncBytes = 64 * 1024;
 // Windows at the end searched for the start of the last cluster, when its size is not stated.
 constexpr std::array<std::int64_t, 2> kTailWindows = {64 * 1024, 512 * 1024};
 
@@ -238,8 +241,10 @@ class Walker {
     return std::nullopt;
   }
 
-  // The blocks of the cluster that starts at `element`, as far as the file holds them whole.
-  std::vector<Block> Blocks(const Element& cluster, std::int64_t cluster_timestamp) {
+  // The blocks of the cluster that starts at `element`, as far as the file holds them whole, or up
+  // to the first at or after `until`.
+  std::vector<Block> Blocks(const Element& cluster, std::int64_t cluster_timestamp,
+                            std::int64_t until = INT64_MAX) {
     std::vector<Block> blocks;
     const std::int64_t end =
         cluster.size ? std::min(cluster.data + *cluster.size, m_file.Size()) : m_file.Size();
@@ -256,10 +261,31 @@ class Walker {
       if (block) {
         block->timestamp += cluster_timestamp;
         blocks.push_back(*block);
+        if (block->timestamp >= until) break;
       }
       pos = child->data + *child->size;
     }
     return blocks;
+  }
+
+  // The first cluster that starts after `after`, found by its id and checked by its timestamp.
+  std::optional<std::int64_t> ClusterAfter(std::int64_t after) {
+    constexpr std::size_t kIdBytes = 4;
+    std::vector<std::uint8_t> bytes(kResyncBytes);
+    for (std::int64_t from = after + 1; from < m_file.Size() && !exhausted();
+         from += static_cast<std::int64_t>(bytes.size() - kIdBytes)) {
+      const std::size_t got = Read(from, bytes);
+      for (std::size_t at = 0; at + kIdBytes <= got; ++at) {
+        if (bytes[at] != 0x1F || bytes[at + 1] != 0x43 || bytes[at + 2] != 0xB6 ||
+            bytes[at + 3] != 0x75) {
+          continue;
+        }
+        const std::int64_t pos = from + static_cast<std::int64_t>(at);
+        if (const auto cluster = ElementAt(pos); cluster && ClusterTimestamp(*cluster)) return pos;
+      }
+      if (got < bytes.size()) break;
+    }
+    return std::nullopt;
   }
 
   // The last cluster that starts within the last `window` bytes before `limit` and at or after
@@ -361,18 +387,27 @@ std::optional<std::uint64_t> ChildUnsigned(std::span<const std::uint8_t> data, s
 }
 
 // Where the cues' last point leads: the position, from the segment's data, of a cluster near the
-// end of the file.
-std::optional<std::int64_t> LastCueCluster(std::span<const std::uint8_t> cues, std::int64_t base) {
-  std::optional<std::int64_t> last;
+// end of the file, and the time of the block it points to in that cluster.
+struct CuedCluster {
+  std::int64_t position = 0;
+  std::int64_t time = 0;
+};
+
+std::optional<CuedCluster> LastCueCluster(std::span<const std::uint8_t> cues, std::int64_t base) {
+  std::optional<CuedCluster> last;
   for (const Element& point : Children(cues, base)) {
     if (point.id != kCuePoint) continue;
     const auto from = static_cast<std::size_t>(point.data - base);
     const auto bytes = cues.subspan(from, static_cast<std::size_t>(*point.size));
+    const auto time = ChildUnsigned(cues, base, point, kCueTime);
     for (const Element& positions : Children(bytes, point.data)) {
       if (positions.id != kCueTrackPositions) continue;
       const auto cluster = ChildUnsigned(cues, base, positions, kCueClusterPosition);
-      if (cluster && *cluster <= static_cast<std::uint64_t>(INT64_MAX / 2)) {
-        last = std::max(last.value_or(0), static_cast<std::int64_t>(*cluster));
+      if (cluster && *cluster <= static_cast<std::uint64_t>(INT64_MAX / 2) &&
+          (!last || static_cast<std::int64_t>(*cluster) > last->position)) {
+        last = CuedCluster{.position = static_cast<std::int64_t>(*cluster),
+                           .time = static_cast<std::int64_t>(std::min<std::uint64_t>(
+                               time.value_or(0), static_cast<std::uint64_t>(INT64_MAX / 2)))};
       }
     }
   }
@@ -496,12 +531,26 @@ std::optional<std::int64_t> WalkClusters(Walker& walker, const SegmentHead& head
   std::int64_t run_start = head.first_timestamp;
   std::optional<Element> last;
   std::int64_t last_timestamp = head.first_timestamp;
+  // A cluster whose timestamp falls below the one before while the cluster after it goes on from
+  // that one has a damaged timestamp; it does not start a new run.
+  const auto goes_on = [&](std::optional<std::int64_t> next) {
+    const auto after = next ? walker.ElementAt(*next) : std::nullopt;
+    const auto timestamp = after ? walker.ClusterTimestamp(*after) : std::nullopt;
+    return timestamp && *timestamp >= last_timestamp;
+  };
   for (std::optional<std::int64_t> pos = from; pos && *pos < file_size;) {
     const auto element = walker.ElementAt(*pos);
-    if (!element) break;
-    if (element->id == kCluster) {
-      const auto timestamp = walker.ClusterTimestamp(*element);
-      if (!timestamp) break;
+    const auto timestamp = element ? walker.ClusterTimestamp(*element) : std::nullopt;
+    std::optional<std::int64_t> next;
+    if (element && (element->id != kCluster || timestamp)) next = Next(walker, *element);
+    // Only the last cluster of a file cut short reaches past its end, its blocks running to the
+    // end; anything else that does was read where no element starts.
+    if (next && *next > file_size) {
+      next = element->id == kCluster
+                 ? walker.End(Element{.id = kCluster, .data = element->data, .size = std::nullopt})
+                 : std::nullopt;
+    }
+    if (timestamp && !(*timestamp < last_timestamp && last && goes_on(next))) {
       if (*timestamp < last_timestamp && last) {
         total += std::max<std::int64_t>(
             BlocksEnd(walker.Blocks(*last, last_timestamp), frame_ticks) - run_start, 0);
@@ -510,7 +559,9 @@ std::optional<std::int64_t> WalkClusters(Walker& walker, const SegmentHead& head
       last = element;
       last_timestamp = *timestamp;
     }
-    pos = Next(walker, *element);
+    // Where the elements cannot be followed (a size that is wrong, something unknown), the walk
+    // goes on at the next cluster after the last one, as players do.
+    pos = next ? next : walker.ClusterAfter(last ? last->data : *pos);
   }
   if (walker.exhausted() || !last) return std::nullopt;
   const std::int64_t end =
@@ -519,17 +570,24 @@ std::optional<std::int64_t> WalkClusters(Walker& walker, const SegmentHead& head
 }
 
 // The cluster that the cues' last point leads to, when the file has cues and the point leads to a
-// cluster after the first.
+// cluster after the first that holds a block at the cue's time: a cluster whose timestamp was
+// damaged does not.
 std::optional<std::int64_t> LastCuedCluster(Walker& walker, const SegmentHead& head) {
   const auto cues = head.cues_pos ? walker.ElementAt(*head.cues_pos) : std::nullopt;
   if (!cues || cues->id != kCues) return std::nullopt;
   const auto data = walker.Data(*cues, kMaxCuesBytes);
   if (!data) return std::nullopt;
-  const auto at = LastCueCluster(*data, cues->data);
-  if (!at || head.data + *at <= head.first_cluster_pos) return std::nullopt;
-  const std::int64_t pos = head.data + *at;
+  const auto cued = LastCueCluster(*data, cues->data);
+  if (!cued || head.data + cued->position <= head.first_cluster_pos) return std::nullopt;
+  const std::int64_t pos = head.data + cued->position;
   const auto cluster = walker.ElementAt(pos);
-  if (!cluster || !walker.ClusterTimestamp(*cluster)) return std::nullopt;
+  const auto timestamp = cluster ? walker.ClusterTimestamp(*cluster) : std::nullopt;
+  if (!timestamp) return std::nullopt;
+  // The cued block is a key frame, with which writers start a cluster: a few blocks tell.
+  const std::vector<Block> blocks = walker.Blocks(*cluster, *timestamp, cued->time);
+  if (std::ranges::none_of(blocks, [&](const Block& b) { return b.timestamp == cued->time; })) {
+    return std::nullopt;
+  }
   return pos;
 }
 

@@ -1,7 +1,9 @@
 // A raw MPEG video stream carries no timestamps, but every group of pictures starts with a time
 // code (hours, minutes, seconds and pictures), which encoders count up from the first. The last
 // group's time code and the pictures after it tell the length from two small reads, where counting
-// every picture would read the whole file.
+// every picture would read the whole file. Streams whose time codes do not count their pictures
+// are measured by the pictures themselves: all of them in a small file, a sample of its start and
+// end in a large one.
 #include "readers/mpeg_video_length.h"
 
 #include <algorithm>
@@ -23,6 +25,11 @@ constexpr std::size_t kTimeCodeBytes = 4;
 
 constexpr std::size_t kHeadBytes = 64 * 1024;
 constexpr std::array<std::int64_t, 2> kTailWindows = {64 * 1024, 512 * 1024};
+// Where the time codes cannot be used, pictures are counted in this much of the file's start and
+// of its end: all of a file up to twice as large, a sample of a larger one.
+constexpr std::int64_t kCountedBytes = 256 * 1024;
+// Drop-frame time codes skip two numbers at most minutes.
+constexpr std::int64_t kDroppedFrames = 2;
 
 constexpr std::array<FrameRate, 9> kFrameRates = {{{0, 1},
                                                    {24000, 1001},
@@ -63,6 +70,44 @@ std::int64_t WholeFramesPerSecond(const FrameRate& rate) {
   return (rate.num + rate.den - 1) / rate.den;
 }
 
+std::int64_t CountPictures(std::span<const std::uint8_t> bytes) {
+  std::int64_t pictures = 0;
+  for (std::size_t at = FindCode(bytes, 0, kPicture); at < bytes.size();
+       at = FindCode(bytes, at + 4, kPicture)) {
+    ++pictures;
+  }
+  return pictures;
+}
+
+// Up to `count` bytes of `file` from `from`; nullopt when the read failed.
+std::optional<std::vector<std::uint8_t>> ReadBytes(const io::Source& file, std::int64_t from,
+                                                   std::int64_t count) {
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::max<std::int64_t>(count, 0)));
+  const std::int64_t got = file.ReadAt(from, bytes);
+  if (got < 0) return std::nullopt;
+  bytes.resize(static_cast<std::size_t>(got));
+  return bytes;
+}
+
+// Microseconds of the pictures in the stream from `start` to the end of the file at `rate`:
+// counted in the whole of a small file, in a large one estimated from the pictures a byte holds
+// at its start and its end.
+std::optional<std::int64_t> CountedMicros(const io::Source& file, std::int64_t start,
+                                          const FrameRate& rate) {
+  const std::int64_t size = file.Size() - start;
+  const auto head = ReadBytes(file, start, std::min(size, kCountedBytes));
+  const std::int64_t tail_from = std::max(start + kCountedBytes, file.Size() - kCountedBytes);
+  const auto tail = ReadBytes(file, tail_from, file.Size() - tail_from);
+  if (!head || !tail) return std::nullopt;
+  const std::int64_t pictures = CountPictures(*head) + CountPictures(*tail);
+  const auto sampled = static_cast<std::int64_t>(head->size() + tail->size());
+  if (pictures == 0 || sampled == 0) return std::nullopt;
+  // A sample of at most 512 KiB holds fewer than 2^20 pictures: the products cannot overflow.
+  const std::int64_t frames =
+      sampled >= size ? pictures : size / sampled * pictures + size % sampled * pictures / sampled;
+  return frames * rate.den * 1'000'000 / rate.num;
+}
+
 }  // namespace
 
 std::optional<FrameRate> SequenceFrameRate(std::span<const std::uint8_t> head) {
@@ -74,46 +119,49 @@ std::optional<FrameRate> SequenceFrameRate(std::span<const std::uint8_t> head) {
 }
 
 std::optional<std::int64_t> FramesAtEnd(std::span<const std::uint8_t> tail, const FrameRate& rate) {
-  std::optional<std::size_t> last;
+  std::vector<std::size_t> groups;
   for (std::size_t at = FindCode(tail, 0, kGroupOfPictures); at < tail.size();
        at = FindCode(tail, at + 4, kGroupOfPictures)) {
-    last = at;
+    groups.push_back(at);
   }
-  if (!last) return std::nullopt;
-  const auto start = TimeCodeFrames(tail, *last, WholeFramesPerSecond(rate));
+  if (groups.empty()) return std::nullopt;
+  const std::int64_t whole = WholeFramesPerSecond(rate);
+  const auto start = TimeCodeFrames(tail, groups.back(), whole);
   if (!start) return std::nullopt;
-  std::int64_t pictures = 0;
-  for (std::size_t at = FindCode(tail, *last, kPicture); at < tail.size();
-       at = FindCode(tail, at + 4, kPicture)) {
-    ++pictures;
+  // Time codes that do not count the pictures between them (all zero, as some encoders write
+  // them, or made up) say nothing.
+  if (groups.size() > 1) {
+    const auto before = TimeCodeFrames(tail, groups[groups.size() - 2], whole);
+    const std::size_t from = groups[groups.size() - 2];
+    const std::int64_t between = CountPictures(tail.subspan(from, groups.back() - from));
+    if (!before || *start - *before < between - kDroppedFrames ||
+        *start - *before > between + kDroppedFrames) {
+      return std::nullopt;
+    }
   }
-  return *start + pictures;
+  return *start + CountPictures(tail.subspan(groups.back()));
 }
 
 std::optional<std::int64_t> MpegVideoMicros(const io::Source& file, std::int64_t start) {
-  std::vector<std::uint8_t> head(kHeadBytes);
-  const std::int64_t got = file.ReadAt(start, head);
-  if (got <= 0) return std::nullopt;
-  head.resize(static_cast<std::size_t>(got));
-  const auto rate = SequenceFrameRate(head);
+  const auto head = ReadBytes(file, start, static_cast<std::int64_t>(kHeadBytes));
+  if (!head || head->empty()) return std::nullopt;
+  const auto rate = SequenceFrameRate(*head);
   if (!rate) return std::nullopt;
   // The first group's time code is where the stream's count starts, rarely at zero for a cut.
-  const std::size_t first_group = FindCode(head, 0, kGroupOfPictures);
-  const auto first = TimeCodeFrames(head, first_group, WholeFramesPerSecond(*rate));
-  if (!first) return std::nullopt;
+  const std::size_t first_group = FindCode(*head, 0, kGroupOfPictures);
+  const auto first = TimeCodeFrames(*head, first_group, WholeFramesPerSecond(*rate));
   for (const std::int64_t window : kTailWindows) {
+    if (!first) break;
     const std::int64_t from = std::max(start, file.Size() - window);
-    std::vector<std::uint8_t> tail(static_cast<std::size_t>(file.Size() - from));
-    const std::int64_t tail_got = file.ReadAt(from, tail);
-    if (tail_got < 0) return std::nullopt;
-    tail.resize(static_cast<std::size_t>(tail_got));
-    if (const auto end = FramesAtEnd(tail, *rate)) {
-      if (*end < *first) return std::nullopt;
+    const auto tail = ReadBytes(file, from, file.Size() - from);
+    if (!tail) return std::nullopt;
+    if (const auto end = FramesAtEnd(*tail, *rate)) {
+      if (*end < *first) break;
       return (*end - *first) * rate->den * 1'000'000 / rate->num;
     }
     if (from == start) break;
   }
-  return std::nullopt;
+  return CountedMicros(file, start, *rate);
 }
 
 }  // namespace readers

@@ -454,15 +454,31 @@ std::optional<Boundary> ChainEnd(Reader& reader, Chain& chain, const std::vector
   return std::nullopt;
 }
 
+// Whether `page`'s granule position can follow `before` in `stream`: never lower, and no further
+// on than the packets that end on the page can carry it. A damaged last page (a granule position
+// of 0, or of 2^62) would otherwise decide the length.
+bool Follows(const Stream& stream, std::int64_t before, const Page& page) {
+  if (!stream.timed()) return true;
+  const std::int64_t from = stream.Units(before);
+  const std::int64_t to = stream.Units(page.granule);
+  return to >= from && to - from <= page.packets_ended * stream.max_units_per_packet;
+}
+
 // Takes the granule positions of the pages of the chain's streams; whether a timed stream had one.
-bool TakeGranules(Chain& chain, const std::vector<Page>& pages) {
+// A damaged page of Opus, whose packets tell their length, counts those.
+bool TakeGranules(Reader& reader, Chain& chain, const std::vector<Page>& pages) {
   bool timed = false;
   for (const Page& page : pages) {
     Stream* stream = chain.Find(page.serial);
-    if (stream && page.granule >= 0) {
+    if (!stream || page.granule < 0) continue;
+    if (!stream->last_granule || Follows(*stream, *stream->last_granule, page)) {
       stream->last_granule = page.granule;
-      timed = timed || stream->timed();
+    } else if (stream->opus) {
+      *stream->last_granule += OpusPageSamples(page, reader.Read(page.offset, kWalkBytes));
+    } else {
+      continue;
     }
+    timed = timed || stream->timed();
   }
   return timed;
 }
@@ -470,11 +486,11 @@ bool TakeGranules(Chain& chain, const std::vector<Page>& pages) {
 // The last granule position of each of the chain's streams, from the pages before its end. Pages
 // are written in the order of their times, so the stream that plays longest shows up first.
 void ReadLastGranules(Reader& reader, Chain& chain, const Boundary& boundary) {
-  if (TakeGranules(chain, boundary.last_pages)) return;
+  if (TakeGranules(reader, chain, boundary.last_pages)) return;
   for (const std::int64_t window : kTailWindows) {
     const std::int64_t from = std::max(chain.begin, boundary.end - window);
-    if (TakeGranules(chain, PagesBefore(reader, from, boundary.end)) || from == chain.begin ||
-        reader.failed()) {
+    if (TakeGranules(reader, chain, PagesBefore(reader, from, boundary.end)) ||
+        from == chain.begin || reader.failed()) {
       return;
     }
   }
@@ -517,9 +533,8 @@ std::optional<std::int64_t> ChainedOggMicros(const io::Source& file, std::int64_
   const std::int64_t size = reader.size();
   std::optional<Chain> chain = ReadChainHead(reader, 0);
   if (!chain) return std::nullopt;
-  // A single chain reaches to the end of the data.
   const std::vector<Page> last_pages = LastPages(reader);
-  if (last_pages.empty() || chain->Find(last_pages.back().serial)) return std::nullopt;
+  if (last_pages.empty()) return std::nullopt;
 
   std::int64_t total = 0;
   std::vector<Page> probed;

@@ -40,16 +40,29 @@ TEST(Id3v2TagBytes, CountsHeaderSyncsafeBodyAndFooter) {
 
 namespace {
 
+std::string BigEndian(std::uint32_t value) {
+  return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+          static_cast<char>(value >> 8), static_cast<char>(value)};
+}
+
 // An MPEG-1 layer III frame header (128 kb/s, 44.1 kHz) in `mode` (0xC0: mono), its side
-// information, then a Xing header with `flags` and the fields they announce.
-std::string XingFrame(std::uint8_t mode, const std::string& tag, std::uint8_t flags) {
+// information, then a Xing header with `flags` and the fields they announce, then `after`.
+std::string XingFrame(std::uint8_t mode, const std::string& tag, std::uint8_t flags,
+                      std::uint32_t frames = 4096, std::uint32_t bytes = 65536,
+                      const std::string& after = "") {
   const std::size_t side = mode == 0xC0 ? 17 : 32;
   std::string frame = std::string("\xFF\xFB\x90", 3) + static_cast<char>(mode) +
                       std::string(side, '\0') + tag + std::string("\0\0\0", 3) +
                       static_cast<char>(flags);
-  if (flags & 1) frame += std::string("\0\0\x10\0", 4);  // frames
-  if (flags & 2) frame += std::string("\0\x01\0\0", 4);  // bytes: 65536
-  return frame;
+  if (flags & 1) frame += BigEndian(frames);
+  if (flags & 2) frame += BigEndian(bytes);
+  return frame + after;
+}
+
+// A LAME tag: the encoder's name, 12 bytes of what the length does not need, then 12 bits each
+// of encoder delay and padding.
+std::string LameTag(const std::string& name, std::uint32_t delay, std::uint32_t padding) {
+  return name + std::string(12, '\0') + BigEndian(delay << 12 | padding).substr(1);
 }
 
 TEST(FindXingHeader, ReadsTheStreamBytesOfTheFirstFrameOnly) {
@@ -76,6 +89,62 @@ TEST(FindXingHeader, ReadsTheStreamBytesOfTheFirstFrameOnly) {
     if (found) {
       EXPECT_EQ(found->frame, c.frame) << c.what;
     }
+  }
+}
+
+// 1000 frames of 1152 samples at 44.1 kHz; 128 kb/s frames take 417 or 418 bytes, the least and
+// the most bit rates 104 and 1045.
+TEST(XingAgrees, CountsMustFitTheFrameSizeAndTheBytesPresent) {
+  struct Case {
+    const char* what;
+    std::uint8_t flags;
+    std::uint32_t frames;
+    std::uint32_t bytes;
+    std::int64_t present;
+    bool agrees;
+  };
+  const Case cases[] = {
+      {"whole", 3, 1000, 417'000, 417'000, true},
+      {"cut short", 3, 1000, 417'000, 200'000, true},
+      {"bytes without frames", 2, 0, 417'000, 417'000, true},
+      {"more present than counted", 3, 1000, 417'000, 417'000 + 64 * 1024 + 52'125 + 1, false},
+      {"one frame", 3, 1, 417'000, 417'000, false},
+      {"frames of a byte", 3, 0xFFFFFFFF, 0xFFFFFFFF, 1'500'000, false},
+      {"frames larger than any", 3, 1000, 1'045'001, 1'045'001, false},
+  };
+  for (const Case& c : cases) {
+    const auto xing =
+        readers::FindXingHeader(Bytes(XingFrame(0, "Info", c.flags, c.frames, c.bytes)));
+    ASSERT_TRUE(xing) << c.what;
+    EXPECT_EQ(readers::XingAgrees(*xing, c.present), c.agrees) << c.what;
+  }
+}
+
+// A decoder delays by 529 samples, so 1152 + 529 is the most delay or padding a tag may state.
+TEST(GaplessMicros, LeavesOutSaneEncoderDelayAndPadding) {
+  struct Case {
+    const char* what;
+    std::uint32_t frames;
+    std::string tag;
+    std::optional<std::int64_t> samples;
+  };
+  const Case cases[] = {
+      {"LAME", 1000, LameTag("LAME3.100", 576, 1000), 1'152'000 - 1576},
+      {"FFmpeg's", 1000, LameTag("Lavc59.37", 576, 1000), 1'152'000 - 1576},
+      {"largest delay", 1000, LameTag("LAME3.100", 1680, 0), 1'152'000 - 1680},
+      {"delay too large", 1000, LameTag("LAME3.100", 1681, 0), std::nullopt},
+      {"padding too large", 1000, LameTag("LAME3.100", 0, 1681), std::nullopt},
+      {"more than the whole", 1, LameTag("LAME3.100", 1000, 1000), std::nullopt},
+      {"another encoder", 1000, LameTag("Xing3.100", 576, 1000), std::nullopt},
+      {"no tag", 1000, "", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const auto xing =
+        readers::FindXingHeader(Bytes(XingFrame(0, "Info", 3, c.frames, 400'000, c.tag)));
+    ASSERT_TRUE(xing) << c.what;
+    const auto micros = readers::GaplessMicros(*xing);
+    EXPECT_EQ(micros, c.samples ? std::optional(*c.samples * 1'000'000 / 44'100) : std::nullopt)
+        << c.what;
   }
 }
 

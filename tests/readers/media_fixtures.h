@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "tests/readers/fixture_tools.h"
 
@@ -20,6 +22,18 @@ inline std::string Tone(double seconds) {
 }
 inline std::string Picture(double seconds) {
   return "-f lavfi -i testsrc=size=160x120:rate=25:duration=" + std::to_string(seconds);
+}
+
+// The checksum of an Ogg page, its own field taken as zero: CRC-32 with polynomial 0x04C11DB7,
+// unreflected.
+inline std::uint32_t OggPageCrc(std::string_view page) {
+  std::uint32_t crc = 0;
+  for (std::size_t i = 0; i < page.size(); ++i) {
+    const auto byte = static_cast<std::uint8_t>(i >= 22 && i < 26 ? 0 : page[i]);
+    crc ^= std::uint32_t{byte} << 24;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc << 1) ^ ((crc >> 31) ? 0x04C11DB7U : 0);
+  }
+  return crc;
 }
 
 class Fixtures {
