@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "readers/ogg_chains.h"
+#include "tests/readers/memory_source.h"
 
 namespace {
 
@@ -35,16 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
   std::vector<std::uint8_t> data(input + 1, input + size);
   if ((input[0] & 1) != 0) SetChecksums(data);
 
-  std::int64_t requested = 0;
-  const auto micros = media::ChainedOggMicros(
-      static_cast<std::int64_t>(data.size()),
-      [&](std::int64_t offset, std::span<std::uint8_t> into) -> std::int64_t {
-        if (offset < 0 || static_cast<std::size_t>(offset) > data.size()) __builtin_trap();
-        requested += static_cast<std::int64_t>(into.size());
-        const std::size_t count = std::min(into.size(), data.size() - offset);
-        std::copy_n(data.begin() + offset, count, into.begin());
-        return static_cast<std::int64_t>(count);
-      });
-  if ((micros && *micros < 0) || requested > readers::kOggChainReadBudget) __builtin_trap();
+  const readers_test::MemorySource file(data, "chained.ogg");
+  const auto micros = readers::ChainedOggMicros(file, 0);
+  if ((micros && *micros < 0) || file.Requested() > readers::kOggChainReadBudget) __builtin_trap();
   return 0;
 }
