@@ -41,15 +41,6 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-// `lower` is in lower case.
-bool StartsWithNoCase(std::string_view text, std::string_view lower) {
-  return text.size() >= lower.size() && std::equal(lower.begin(), lower.end(), text.begin(),
-                                                   [](char a, char b) { return a == Lower(b); });
-}
-bool EqualsNoCase(std::string_view text, std::string_view lower) {
-  return text.size() == lower.size() && StartsWithNoCase(text, lower);
-}
-
 // The decimal number at the start of `text` and where its digits end; none without digits or
 // beyond 64 bits.
 struct Number {

@@ -23,13 +23,6 @@ constexpr std::size_t kReadPiece = std::size_t{64} << 10;
 bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) {
-    const auto lower = [](char c) { return IsAlpha(c) ? static_cast<char>(c | 0x20) : c; };
-    return lower(x) == lower(y);
-  });
-}
-
 // The length of the scheme of "scheme://...", 0 for anything else. One letter before the colon is
 // a Windows drive, not a scheme.
 std::size_t SchemeLength(std::string_view location) {

@@ -1,6 +1,8 @@
 // UTF-8 checked byte by byte, since the bytes come from files anyone may have written.
 #include "drops/text_decoding.h"
 
+#include <algorithm>
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -97,6 +99,17 @@ std::u16string CodePageText(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size(); ++i) text[i] = static_cast<unsigned char>(bytes[i]);
   return text;
 #endif
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view lower) {
+  return text.size() >= lower.size() &&
+         std::equal(lower.begin(), lower.end(), text.begin(), [](char a, char b) {
+           return a == (b >= 'A' && b <= 'Z' ? static_cast<char>(b + ('a' - 'A')) : b);
+         });
+}
+
+bool EqualsNoCase(std::string_view text, std::string_view lower) {
+  return text.size() == lower.size() && StartsWithNoCase(text, lower);
 }
 
 std::string Utf8Of(std::u16string_view text) {

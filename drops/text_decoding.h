@@ -20,6 +20,10 @@ std::u16string CodePageText(std::string_view bytes);
 // UTF-16 as UTF-8, a lone surrogate as U+FFFD.
 std::string Utf8Of(std::u16string_view text);
 
+// Whether `text` starts with, or is, `lower`, ASCII letters of `text` in either case.
+bool StartsWithNoCase(std::string_view text, std::string_view lower);
+bool EqualsNoCase(std::string_view text, std::string_view lower);
+
 // Appends the UTF-8 form of a code point (at most U+10FFFF) to `out`.
 void AppendUtf8(std::string& out, char32_t value);
 
