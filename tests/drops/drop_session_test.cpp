@@ -173,7 +173,8 @@ TEST(DropSessionTest, WakesTheWindowOnceUntilItCollects) {
 }
 
 // What the measurer is told besides the files: a prepare that no drop follows is finished again;
-// within a drop each file is announced ahead of its turn, never past the drop's end.
+// within a drop each file is announced ahead of its turn, never past the drop's end, a playlist's
+// entries as dropped files.
 TEST(DropSessionTest, TellsTheMeasurerWhatComesNextAndWhenItIsDone) {
   struct Log {
     std::mutex mutex;
@@ -196,9 +197,9 @@ TEST(DropSessionTest, TellsTheMeasurerWhatComesNextAndWhenItIsDone) {
     explicit Logging(Log& log) : m_log(log) {}
     void Prepare() override { m_log.Note("prepare"); }
     drops::Measurement Measure(const fs::path& file, std::span<const fs::path> ahead) override {
-      std::string names = "measure " + file.string();
+      std::string names = "measure " + file.filename().string();
       if (!ahead.empty()) names += " ahead";
-      for (const auto& next : ahead) names.append(" ").append(next.string());
+      for (const auto& next : ahead) names.append(" ").append(next.filename().string());
       m_log.Note(names);
       return {.seconds = 1};
     }
@@ -223,6 +224,19 @@ TEST(DropSessionTest, TellsTheMeasurerWhatComesNextAndWhenItIsDone) {
                 "measure c ahead d e f g h i j", "measure d ahead e f g h i j",
                 "measure e ahead f g h i j", "measure f ahead g h i j", "measure g ahead h i j",
                 "measure h ahead i j", "measure i ahead j", "measure j", "finished"}));
+
+  // A playlist's entries are announced alike, passing over the lines whose length it states.
+  const fs::path list =
+      fs::temp_directory_path() /
+      ("tallimo-ahead-" +
+       std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".m3u");
+  std::ofstream(list) << "a\n#EXTINF:5,\nhttp://x/y\nb\nc\n";
+  session.Drop({list});
+  EXPECT_EQ(CollectAll(session, inbox).size(), 1u);
+  fs::remove(list);
+  EXPECT_EQ(log.TakeOnceFinished(),
+            (std::vector<std::string>{"measure a ahead b c", "measure b ahead c", "measure c",
+                                      "finished"}));
 }
 
 // A tree of the test's own, and the real tallimo-measure (its test build) measuring what is
