@@ -438,9 +438,11 @@ TEST(SecondsToEnd, CountsFromTheStartToTheFilesWholeSeconds) {
 // Lists made to hurt: each costs what it lists, within the limits, and says when something was
 // left out.
 TEST_F(DroppedFilesTest, HostileListsCostNoMoreThanTheirLimits) {
-  for (int level = 1; level <= 9; ++level) {
-    const std::string next = "L" + std::to_string(level + 1) + ".m3u";
-    Other("L" + std::to_string(level) + ".m3u", "a.wav\n" + (level < 9 ? next : ""));
+  const auto level = [](int number) {
+    return fs::path(std::string{'L', static_cast<char>('0' + number)} + ".m3u");
+  };
+  for (int number = 1; number <= 9; ++number) {
+    Other(level(number), "a.wav\n" + (number < 9 ? level(number + 1).string() : ""));
   }
   // A thousand entries naming a list of a thousand entries naming a list of a thousand.
   const auto thousand = [](const std::string& line) {
@@ -458,10 +460,8 @@ TEST_F(DroppedFilesTest, HostileListsCostNoMoreThanTheirLimits) {
     drops::ListedLine last;
     drops::ListLimits limits = {};
   };
-  std::u16string deepest = u"L1.m3u";
-  for (int level = 2; level <= 9; ++level) {
-    deepest += kSeparator + u"L" + static_cast<char16_t>(u'0' + level) + u".m3u";
-  }
+  std::u16string deepest = level(1).u16string();
+  for (int number = 2; number <= 9; ++number) deepest += kSeparator + level(number).u16string();
   std::vector<Case> cases = {
       {"DeeperThanEightLevels", m_dir / "L1.m3u", 9, {.label = deepest}},
       {"AThousandToTheThirdPower",
