@@ -8,15 +8,13 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <string>
 #include <thread>
 
-#include "drops/drop_session.h"
+#include "bench/drop_window.h"
 #include "tests/drops/test_measurers.h"
 #include "tests/readers/seconds_of.h"
 
@@ -75,43 +73,10 @@ const Trees& GetTrees() {
   return trees;
 }
 
-// The window's side of the drop session, the files measured in this process: waits for each
-// wake-up and collects, until the drops are in.
-class Window {
- public:
-  Window()
-      : m_session([this] { Wake(); },
-                  std::make_unique<drops_test::MeasureBy>(readers_test::SecondsOf)) {}
-
-  drops::DropSession& session() { return m_session; }
-
-  // The lines of the drops still waiting, once all of them are in.
-  std::size_t LinesOnceIdle() {
-    std::size_t lines = 0;
-    for (;;) {
-      {
-        std::unique_lock lock(m_mutex);
-        m_woken.wait(lock, [this] { return m_news; });
-        m_news = false;
-      }
-      const drops::DropSession::News news = m_session.Collect();
-      for (const auto& landed : news.landed) lines += landed.lines.size();
-      if (!m_session.Busy()) return lines;
-    }
-  }
-
- private:
-  void Wake() {
-    const std::lock_guard lock(m_mutex);
-    m_news = true;
-    m_woken.notify_all();
-  }
-
-  std::mutex m_mutex;
-  std::condition_variable m_woken;
-  bool m_news = false;
-  drops::DropSession m_session;
-};
+// The window, the files measured in this process.
+drop_bench::Window InProcessWindow() {
+  return drop_bench::Window(std::make_unique<drops_test::MeasureBy>(readers_test::SecondsOf));
+}
 
 void BM_DropMusicFolder(benchmark::State& state) {
   const Trees& trees = GetTrees();
@@ -120,9 +85,10 @@ void BM_DropMusicFolder(benchmark::State& state) {
     return;
   }
   for (auto _ : state) {
-    Window window;
+    drop_bench::Window window = InProcessWindow();
     window.session().Drop({trees.music()});
-    if (window.LinesOnceIdle() != kFolders * kFilesPerFolder) state.SkipWithError("lines missing");
+    if (window.LinesOnceIdle().size() != kFolders * kFilesPerFolder)
+      state.SkipWithError("lines missing");
   }
   state.SetItemsProcessed(state.iterations() * kFolders * kFilesPerFolder);
 }
@@ -156,10 +122,10 @@ void BM_DropSourceTree(benchmark::State& state) {
     return;
   }
   for (auto _ : state) {
-    Window window;
+    drop_bench::Window window = InProcessWindow();
     window.session().Drop({trees.source()});
     // No file counts: the folder names itself in one line.
-    if (window.LinesOnceIdle() != 1) state.SkipWithError("a source file was listed");
+    if (window.LinesOnceIdle().size() != 1) state.SkipWithError("a source file was listed");
   }
   state.SetItemsProcessed(state.iterations() * kOtherFolders * kOtherFilesPerFolder);
 }
@@ -175,7 +141,7 @@ void BM_CancelSourceTreeWalk(benchmark::State& state) {
   }
   for (auto _ : state) {
     state.PauseTiming();
-    Window window;
+    drop_bench::Window window = InProcessWindow();
     window.session().Drop({trees.source()});
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     state.ResumeTiming();

@@ -46,10 +46,11 @@ add_custom_command(OUTPUT ${package_base}.zip
   DEPENDS ${zipped_paths}
   VERBATIM)
 
-# The extensions the installer registers for "Open with", from drops/media_types.txt.
+# The extensions the installer registers for "Open with", from drops/media_types.txt and
+# drops/playlist_types.txt.
 set(types_nsh ${CMAKE_BINARY_DIR}/supported_types.nsh)
 set(types "")
-foreach(extension IN LISTS TALLIMO_MEDIA_EXTENSIONS)
+foreach(extension IN LISTS TALLIMO_MEDIA_EXTENSIONS TALLIMO_PLAYLIST_EXTENSIONS)
   string(APPEND types "!insertmacro TALLIMO_SUPPORTED_TYPE \".${extension}\"\n")
 endforeach()
 file(CONFIGURE OUTPUT ${types_nsh} CONTENT "${types}" @ONLY)

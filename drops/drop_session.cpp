@@ -1,6 +1,6 @@
-// The worker thread behind the drops: it walks a drop's folders first, then measures one file at a
-// time, so that cancelling or closing the window takes effect at the next entry or file, and it
-// reads no folder or file while holding the lock.
+// The worker thread behind the drops: it walks a drop's folders and reads its playlists first, then
+// measures one file at a time, so that cancelling or closing the window takes effect at the next
+// entry or file, and it reads no folder or file while holding the lock.
 #include "drops/drop_session.h"
 
 #include <system_error>
@@ -8,6 +8,7 @@
 
 #include "drops/folder_walk.h"
 #include "drops/measuring_process.h"
+#include "drops/playlists.h"
 #include "timecalc/dropped_lines.h"
 
 namespace drops {
@@ -89,12 +90,6 @@ bool DropSession::WalkFront(std::unique_lock<std::mutex>& lock) {
   std::vector<std::optional<std::u16string>> folders(items.size());
   std::size_t counted = 0;  // files found in folders and added to the total so far
   for (std::size_t item = 0; item < items.size(); ++item) {
-    std::error_code error;
-    if (!std::filesystem::is_directory(items[item], error)) {
-      files.push_back({items[item], timecalc::DroppedFileName(LabelText(items[item])), item, {}});
-      continue;
-    }
-    folders[item] = timecalc::DroppedFileName(LabelText(FolderName(items[item])), u"");
     const std::size_t countedBefore = counted;
     const auto keepWalking = [&](std::size_t found) {
       if (m_stopping || m_generation != generation) return false;
@@ -110,9 +105,30 @@ bool DropSession::WalkFront(std::unique_lock<std::mutex>& lock) {
       if (wake) m_wake();
       return true;
     };
-    for (FolderFile& file : WalkFolder(items[item], keepWalking)) {
-      files.push_back(
-          {std::move(file.path), timecalc::DroppedFileName(LabelText(file.label), u""), item, 0});
+    std::error_code error;
+    if (std::filesystem::is_directory(items[item], error)) {
+      folders[item] = timecalc::DroppedFileName(LabelText(FolderName(items[item])), u"");
+      for (FolderFile& file : WalkFolder(items[item], keepWalking)) {
+        files.push_back({.path = std::move(file.path),
+                         .name = timecalc::DroppedFileName(LabelText(file.label), u""),
+                         .item = item,
+                         .seconds = 0});
+      }
+      continue;
+    }
+    std::u16string name = timecalc::DroppedFileName(LabelText(items[item]));
+    const ListFormat format = ListFormatOf(items[item].filename().native());
+    if (format == ListFormat::kNone) {
+      files.push_back({.path = items[item], .name = std::move(name), .item = item});
+      continue;
+    }
+    for (ListedLine& line : ExpandList(items[item], format, name, keepWalking)) {
+      files.push_back({.path = line.measure.value_or(std::filesystem::path()),
+                       .name = std::move(line.label),
+                       .item = item,
+                       .seconds = line.seconds,
+                       .measure = line.measure.has_value(),
+                       .toEndFrom = line.toEndFrom});
     }
   }
 
@@ -177,13 +193,18 @@ void DropSession::Run() {
       continue;
     }
     Queued& drop = m_waiting.front();
+    // Lines whose length a playlist gives are done as they come.
+    for (; drop.measured < drop.files.size() && !drop.files[drop.measured].measure;
+         ++drop.measured) {
+      ++m_filesDone;
+    }
     if (drop.measured < drop.files.size()) {
       const std::uint64_t generation = m_generation;
       const std::filesystem::path file = drop.files[drop.measured].path;
       std::vector<std::filesystem::path> ahead;
       for (std::size_t i = drop.measured + 1;
            i < drop.files.size() && ahead.size() < Measurer::kLookAhead; ++i) {
-        ahead.push_back(drop.files[i].path);
+        if (drop.files[i].measure) ahead.push_back(drop.files[i].path);
       }
       m_measuring = true;
       lock.unlock();
@@ -193,7 +214,9 @@ void DropSession::Run() {
       // A cancel while the file was measured has taken the drop away; its length is not wanted.
       if (generation != m_generation) continue;
       Queued& same = m_waiting.front();
-      same.files[same.measured++].seconds = measurement.seconds;
+      Entry& measured = same.files[same.measured++];
+      measured.seconds = measured.toEndFrom ? SecondsToEnd(measurement.seconds, *measured.toEndFrom)
+                                            : measurement.seconds;
       same.programMissing = same.programMissing || measurement.noProgram;
       ++m_filesDone;
     }

@@ -54,7 +54,8 @@ class DropSession {
   // Queues the files and folders of one drop, as the platform names them. Each file adds one line,
   // named by the part of its path after the last separator; a folder adds one for each audio or
   // video file inside it, labelled with its path from the folder's own name, or one for itself
-  // when it holds none. A file that could not be measured shows kUnmeasuredTime for its length.
+  // when it holds none; a playlist or cue sheet adds one for each of its entries or tracks
+  // (drops/playlists.h). A file that could not be measured shows kUnmeasuredTime for its length.
   void Drop(std::vector<std::filesystem::path> items);
 
   // Forgets every drop not yet collected, the one being measured included: none of their lines
@@ -81,12 +82,16 @@ class DropSession {
   News Collect();
 
  private:
-  // A file to measure, and the name its line shows.
+  // A line of the drop: the file to measure, and the name the line shows.
   struct Entry {
     std::filesystem::path path;
     std::u16string name;
-    std::size_t item = 0;                 // which of the drop's items it comes from
-    std::optional<std::int64_t> seconds;  // empty until measured, and when not measured
+    std::size_t item = 0;                   // which of the drop's items it comes from
+    std::optional<std::int64_t> seconds{};  // empty until measured, and when not measured
+    // False for a line whose length a playlist gives: `seconds` holds it from the start.
+    bool measure = true;
+    // A cue sheet's last track of its file: the file's length from this frame (1/75 s) on.
+    std::optional<std::int64_t> toEndFrom{};
   };
   struct Queued {
     std::vector<std::filesystem::path> items;
@@ -99,8 +104,8 @@ class DropSession {
   };
 
   void Run();
-  // Turns the items of the front drop into the files to measure. The lock is released during the
-  // walk and held again on return; false when a cancel or the end came meanwhile.
+  // Turns the items of the front drop into its lines and the files to measure. The lock is released
+  // during the walk and held again on return; false when a cancel or the end came meanwhile.
   bool WalkFront(std::unique_lock<std::mutex>& lock);
   static Landed LinesOf(const Queued& drop);
   // Marks news; returns whether the window's thread has to be woken for it.

@@ -7,6 +7,8 @@
 #include <string>
 #include <type_traits>
 
+#include "drops/text_decoding.h"
+
 namespace drops {
 namespace {
 
@@ -87,16 +89,21 @@ int CompareNaturally(NativeName a, NativeName b) {
   return tie;
 }
 
-bool IsMediaName(NativeName name) {
+std::string ExtensionOf(NativeName name) {
   const std::size_t dot = name.rfind('.');
-  if (dot == NativeName::npos || name.size() - dot - 1 > kLongestExtension) return false;
+  if (dot == NativeName::npos || name.size() - dot - 1 > kLongestExtension) return {};
   std::string extension;
   for (const auto c : name.substr(dot + 1)) {
     const auto unit = static_cast<Unit>(c);
-    if (unit > 0x7F) return false;
+    if (unit > 0x7F) return {};
     extension.push_back(static_cast<char>(Fold(unit)));
   }
-  return std::ranges::binary_search(kExtensions, std::string_view(extension));
+  return extension;
+}
+
+bool IsMediaName(NativeName name) {
+  const std::string extension = ExtensionOf(name);
+  return !extension.empty() && std::ranges::binary_search(kExtensions, std::string_view(extension));
 }
 
 std::filesystem::path FolderName(const std::filesystem::path& folder) {
@@ -111,43 +118,7 @@ std::u16string LabelText(const std::filesystem::path& label) {
 #ifdef _WIN32
   return std::u16string(name.begin(), name.end());
 #else
-  std::u16string text;
-  text.reserve(name.size());
-  for (std::size_t i = 0; i < name.size();) {
-    const auto lead = static_cast<unsigned char>(name[i]);
-    // The length of the sequence, and the smallest value it may stand for (no overlong forms).
-    const int length = lead < 0x80                   ? 1
-                       : lead >= 0xC2 && lead < 0xE0 ? 2
-                       : lead >= 0xE0 && lead < 0xF0 ? 3
-                       : lead >= 0xF0 && lead < 0xF5 ? 4
-                                                     : 0;
-    char32_t value = length == 1   ? lead
-                     : length == 2 ? lead & 0x1F
-                     : length == 3 ? lead & 0x0F
-                                   : lead & 0x07;
-    int read = 1;
-    for (; length > 1 && read < length && i + read < name.size(); ++read) {
-      const auto next = static_cast<unsigned char>(name[i + read]);
-      if ((next & 0xC0) != 0x80) break;
-      value = (value << 6) | (next & 0x3F);
-    }
-    constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    const bool valid = length > 0 && read == length && value >= kSmallest[length] &&
-                       value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
-    if (!valid) {
-      text.push_back(0xFFFD);
-      i += 1;
-      continue;
-    }
-    if (value >= 0x10000) {
-      text.push_back(static_cast<char16_t>(0xD800 + ((value - 0x10000) >> 10)));
-      text.push_back(static_cast<char16_t>(0xDC00 + ((value - 0x10000) & 0x3FF)));
-    } else {
-      text.push_back(static_cast<char16_t>(value));
-    }
-    i += static_cast<std::size_t>(length);
-  }
-  return text;
+  return Utf8Text(name);
 #endif
 }
 

@@ -19,6 +19,10 @@ using NativeName = std::basic_string_view<std::filesystem::path::value_type>;
 // get a fixed order, so that no two different names are ever equal. Negative, 0 or positive.
 int CompareNaturally(NativeName a, NativeName b);
 
+// The extension of a name in lower case (ASCII letters only), without its dot; empty when there is
+// none, or when it is longer than any extension the program knows or not ASCII.
+std::string ExtensionOf(NativeName name);
+
 // Whether a file inside a dropped folder is measured at all: its name ends in the extension of an
 // audio or video kind that the program reads (any case).
 bool IsMediaName(NativeName name);

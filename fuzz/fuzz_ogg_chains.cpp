@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
   std::vector<std::uint8_t> data(input + 1, input + size);
   if ((input[0] & 1) != 0) SetChecksums(data);
 
-  const readers_test::MemorySource file(data);
+  const readers_test::MemorySource file(data, "chained.ogg");
   const auto micros = readers::ChainedOggMicros(file, 0);
   if ((micros && *micros < 0) || file.Requested() > readers::kOggChainReadBudget) __builtin_trap();
   return 0;

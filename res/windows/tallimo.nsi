@@ -5,6 +5,7 @@
 ;   COPYRIGHT  the copyright line of LICENSE         ICON       the program's icon
 ;   STAGE      the folder holding tallimo.exe, tallimo-measure.exe and LICENSE.txt
 ;   TYPES      a file of TALLIMO_SUPPORTED_TYPE lines, one per extension of drops/media_types.txt
+;              and drops/playlist_types.txt
 ;   FFMPEG     defined when tallimo-measure.exe has FFmpeg inside: STAGE then also holds its
 ;              licence FFmpeg-LGPL-2.1.txt and FFmpeg-NOTICE.txt, which are installed beside it
 ;   OUTFILE    the installer to write
@@ -69,9 +70,9 @@ LangString TallimoRunning ${LANG_ENGLISH} \
 LangString TallimoRunning ${LANG_JAPANESE} \
   "Tallimo が $INSTDIR から実行中のため、置き換えも削除もできません。$\r$\n$\r$\nTallimo を閉じてから [再試行] を選んでください。"
 LangString TallimoFinished ${LANG_ENGLISH} \
-  "Tallimo is installed.$\r$\n$\r$\nType durations into its list, or drop files on its window: audio and video files (MP3, FLAC, M4A, Ogg, Opus, WAV, MP4, MKV, AVI and more) add their play length, measured as Tallimo on Linux measures them."
+  "Tallimo is installed.$\r$\n$\r$\nType durations into its list, or drop files on its window: audio and video files (MP3, FLAC, M4A, Ogg, Opus, WAV, MP4, MKV, AVI and more) add their play length, measured as Tallimo on Linux measures them; playlists and cue sheets add each of their tracks."
 LangString TallimoFinished ${LANG_JAPANESE} \
-  "Tallimo をインストールしました。$\r$\n$\r$\n一覧に時間を入力するか、ファイルをウィンドウにドロップしてください。音声・動画ファイル（MP3、FLAC、M4A、Ogg、Opus、WAV、MP4、MKV、AVI など）は Linux 版と同じように測った再生時間が入ります。"
+  "Tallimo をインストールしました。$\r$\n$\r$\n一覧に時間を入力するか、ファイルをウィンドウにドロップしてください。音声・動画ファイル（MP3、FLAC、M4A、Ogg、Opus、WAV、MP4、MKV、AVI など）は Linux 版と同じように測った再生時間が入ります。プレイリストやキューシートは曲ごとに入ります。"
 LangString TallimoDescription ${LANG_ENGLISH} "Adds up lists of durations"
 LangString TallimoDescription ${LANG_JAPANESE} "時間の一覧を合計します"
 

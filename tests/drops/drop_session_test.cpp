@@ -19,8 +19,13 @@
 #include <vector>
 
 #include "drops/measuring_process.h"
+#include "drops/playlists.h"
 #include "tests/drops/test_measurers.h"
 #include "tests/wave/wave_writer.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -168,7 +173,8 @@ TEST(DropSessionTest, WakesTheWindowOnceUntilItCollects) {
 }
 
 // What the measurer is told besides the files: a prepare that no drop follows is finished again;
-// within a drop each file is announced ahead of its turn, never past the drop's end.
+// within a drop each file is announced ahead of its turn, never past the drop's end, a playlist's
+// entries as dropped files.
 TEST(DropSessionTest, TellsTheMeasurerWhatComesNextAndWhenItIsDone) {
   struct Log {
     std::mutex mutex;
@@ -191,9 +197,9 @@ TEST(DropSessionTest, TellsTheMeasurerWhatComesNextAndWhenItIsDone) {
     explicit Logging(Log& log) : m_log(log) {}
     void Prepare() override { m_log.Note("prepare"); }
     drops::Measurement Measure(const fs::path& file, std::span<const fs::path> ahead) override {
-      std::string names = "measure " + file.string();
+      std::string names = "measure " + file.filename().string();
       if (!ahead.empty()) names += " ahead";
-      for (const auto& next : ahead) names.append(" ").append(next.string());
+      for (const auto& next : ahead) names.append(" ").append(next.filename().string());
       m_log.Note(names);
       return {.seconds = 1};
     }
@@ -218,6 +224,19 @@ TEST(DropSessionTest, TellsTheMeasurerWhatComesNextAndWhenItIsDone) {
                 "measure c ahead d e f g h i j", "measure d ahead e f g h i j",
                 "measure e ahead f g h i j", "measure f ahead g h i j", "measure g ahead h i j",
                 "measure h ahead i j", "measure i ahead j", "measure j", "finished"}));
+
+  // A playlist's entries are announced alike, passing over the lines whose length it states.
+  const fs::path list =
+      fs::temp_directory_path() /
+      ("tallimo-ahead-" +
+       std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".m3u");
+  std::ofstream(list) << "a\n#EXTINF:5,\nhttp://x/y\nb\nc\n";
+  session.Drop({list});
+  EXPECT_EQ(CollectAll(session, inbox).size(), 1u);
+  fs::remove(list);
+  EXPECT_EQ(log.TakeOnceFinished(),
+            (std::vector<std::string>{"measure a ahead b c", "measure b ahead c", "measure c",
+                                      "finished"}));
 }
 
 // A tree of the test's own, and the real tallimo-measure (its test build) measuring what is
@@ -241,9 +260,9 @@ class DroppedFilesTest : public testing::Test {
                          seconds);
     return m_dir / name;
   }
-  fs::path Other(const fs::path& name) const {
+  fs::path Other(const fs::path& name, std::string_view bytes = "x") const {
     fs::create_directories((m_dir / name).parent_path());
-    std::ofstream(m_dir / name) << "x";
+    std::ofstream(m_dir / name, std::ios::binary) << bytes;
     return m_dir / name;
   }
 
@@ -329,6 +348,146 @@ TEST_F(DroppedFilesTest, AFolderGivesEachOfItsMediaFilesLabelledFromItsName) {
                    u"?:??.??[" + cd1 + u"crash.mp3]", u"0:00.00[" + cd1 + u"silence.wav]",
                    u"0:00.00[alone.txt]", u"0:00.00[Docs]",
                    u"0:00.00[Quiet" + sep + u"silence.wav]", u"0:00.00[Empty]"}));
+}
+
+const std::u16string kSeparator(1, static_cast<char16_t>(fs::path::preferred_separator));
+
+// A playlist's entries found wherever the list may name them, each measured as a dropped file,
+// streams never fetched; the lists nested in it expanded in place, but not one being expanded.
+TEST_F(DroppedFilesTest, APlaylistGivesEachEntryALineInItsOrder) {
+  Wave("Music/a.wav", 3);
+  const std::string bc = Wave("Music/Sub/b c.wav", 4).generic_string();
+  Wave(u8"Music/caf\u00e9.wav", 5);
+  std::string url = "file://";
+#ifdef _WIN32
+  url += "/";
+#endif
+  for (const char c : bc) url += c == ' ' ? std::string("%20") : std::string(1, c);
+  Other("Lists/inner.xspf",
+        "<playlist><trackList><track><location>../Music/Sub/b%20c.wav</location></track>"
+        "<track><location>List.m3u</location></track></trackList></playlist>");
+  std::string m3u = "#EXTM3U\n#EXTINF:99,Stated, but measured\n../Music/a.wav\n" +
+                    Wave("d.wav", 6).string() + "\n" + url +
+                    "\n..\\Music\\Sub\\b c.wav\n../Music/caf\xE9.wav\n"
+                    "#EXTINF:300,Radio\nhttp://radio.example/live?x=1\nrtsp://cam.example/\n"
+                    "#EXTINF:120,Gone\n../Music/missing.wav\ninner.xspf\nList.m3u\n";
+  const std::u16string list = u"List.m3u" + kSeparator;
+  Lines lines = {u"0:00.03[" + list + u"a.wav]",
+                 u"0:00.06[" + list + u"d.wav]",
+                 u"0:00.04[" + list + u"b c.wav]",
+                 u"0:00.04[" + list + u"b c.wav]",
+                 u"0:00.05[" + list + u"caf\u00e9.wav]",
+                 u"0:05.00[" + list + u"live?x=1]",
+                 u"?:??.??[" + list + u"cam.example]",
+                 u"?:??.??[" + list + u"missing.wav]",
+                 u"0:00.04[" + list + u"inner.xspf" + kSeparator + u"b c.wav]",
+                 u"?:??.??[" + list + u"inner.xspf" + kSeparator + u"List.m3u]",
+                 u"?:??.??[" + list + u"List.m3u]"};
+#ifdef _WIN32
+  m3u += "NUL\n";
+  lines.push_back(u"?:??.??[" + list + u"NUL]");
+#else
+  // Regular files only: a pipe and a device are never waited on, a /proc file says it is empty.
+  ASSERT_EQ(::mkfifo((m_dir / "Music/pipe.wav").c_str(), 0600), 0);
+  m3u += "../Music/pipe.wav\n/dev/zero\n/proc/self/stat\n";
+  lines.insert(lines.end(), {u"?:??.??[" + list + u"pipe.wav]", u"?:??.??[" + list + u"zero]",
+                             u"0:00.00[" + list + u"stat]"});
+#endif
+  lines.push_back(u"0:00.03[a.wav]");
+  EXPECT_EQ(Measure({Other("Lists/List.m3u", m3u), m_dir / "Music/a.wav"}), lines);
+}
+
+// Each track from its INDEX 01 to the next one of its FILE, the last to the end of its FILE: a
+// missing FILE costs only that track, one that starts beyond its file is not measured either.
+TEST_F(DroppedFilesTest, ACueSheetGivesEachTrackItsSpan) {
+  Wave("Album.wav", 100);
+  Other("Album.cue",
+        "FILE \"Album.wav\" WAVE\n TRACK 01 AUDIO\n  TITLE \"Intro\"\n  INDEX 01 00:00:00\n"
+        " TRACK 02 AUDIO\n  INDEX 01 00:30:37\n TRACK 03 AUDIO\n  TITLE \"Outro\"\n"
+        "  INDEX 01 01:15:00\nFILE \"Missing.wav\" WAVE\n TRACK 04 AUDIO\n  INDEX 01 00:00:00\n"
+        " TRACK 05 AUDIO\n  INDEX 01 00:10:00\nFILE Album.wav WAVE\n TRACK 06 AUDIO\n"
+        "  INDEX 01 01:41:00\n");
+  const std::u16string cue = u"Album.cue" + kSeparator;
+  EXPECT_EQ(Measure({m_dir / "Album.cue", m_dir / "Album.wav"}),
+            (Lines{u"0:00.30[" + cue + u"01 Intro]", u"0:00.44[" + cue + u"Track 02]",
+                   u"0:00.25[" + cue + u"03 Outro]", u"0:00.10[" + cue + u"Track 04]",
+                   u"?:??.??[" + cue + u"Track 05]", u"?:??.??[" + cue + u"Track 06]",
+                   u"0:01.40[Album.wav]"}));
+}
+
+TEST(SecondsToEnd, CountsFromTheStartToTheFilesWholeSeconds) {
+  struct Case {
+    std::optional<std::int64_t> fileSeconds;
+    std::int64_t fromFrame;
+    std::optional<std::int64_t> seconds;
+  };
+  const Case cases[] = {
+      {100, 0, 100},
+      {100, 5625, 25},
+      {100, 2287, 69},
+      {100, 7500, 0},
+      {100, 7574, 0},
+      {100, 7575, std::nullopt},
+      {std::nullopt, 0, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(drops::SecondsToEnd(c.fileSeconds, c.fromFrame), c.seconds) << c.fromFrame;
+  }
+}
+
+// Lists made to hurt: each costs what it lists, within the limits, and says when something was
+// left out.
+TEST_F(DroppedFilesTest, HostileListsCostNoMoreThanTheirLimits) {
+  const auto level = [](int number) {
+    return fs::path(std::string{'L', static_cast<char>('0' + number)} + ".m3u");
+  };
+  for (int number = 1; number <= 9; ++number) {
+    Other(level(number), "a.wav\n" + (number < 9 ? level(number + 1).string() : ""));
+  }
+  // A thousand entries naming a list of a thousand entries naming a list of a thousand.
+  const auto thousand = [](const std::string& line) {
+    std::string text;
+    for (int i = 0; i < 1000; ++i) text += line + "\n";
+    return text;
+  };
+  Other("laughs.m3u", thousand("b.m3u"));
+  Other("b.m3u", thousand("c.m3u"));
+  Other("c.m3u", thousand("x.wav"));
+  struct Case {
+    const char* name;
+    fs::path list;
+    std::size_t lines;
+    drops::ListedLine last;
+    drops::ListLimits limits = {};
+  };
+  std::u16string deepest = level(1).u16string();
+  for (int number = 2; number <= 9; ++number) deepest += kSeparator + level(number).u16string();
+  std::vector<Case> cases = {
+      {"DeeperThanEightLevels", m_dir / "L1.m3u", 9, {.label = deepest}},
+      {"AThousandToTheThirdPower",
+       m_dir / "laughs.m3u",
+       1503,
+       {.label = u"laughs.m3u"},
+       {.lines = 1500}},
+      {"BeyondTheBytes",
+       Other("cut.m3u", "a.wav\nb.wav\n"),
+       2,
+       {.label = u"cut.m3u"},
+       {.bytes = 10}},
+      {"Empty", Other("empty.pls", ""), 1, {.label = u"empty.pls", .seconds = 0}},
+      {"Missing", m_dir / "missing.xspf", 1, {.label = u"missing.xspf"}},
+  };
+#ifndef _WIN32
+  ::mkfifo((m_dir / "pipe.cue").c_str(), 0600);
+  cases.push_back({"Pipe", m_dir / "pipe.cue", 1, {.label = u"pipe.cue"}});
+#endif
+  for (const Case& c : cases) {
+    const std::vector<drops::ListedLine> lines = drops::ExpandList(
+        c.list, drops::ListFormatOf(c.list.filename().native()), c.list.filename().u16string(),
+        [](std::size_t) { return true; }, c.limits);
+    ASSERT_EQ(lines.size(), c.lines) << c.name;
+    EXPECT_EQ(lines.back(), c.last) << c.name;
+  }
 }
 
 // Without its measuring program (an incomplete copy, a quarantined file) nothing is measured, and

@@ -3,7 +3,8 @@
 # and its texts with CR LF, at its top: the licence, the read-me, and FFmpeg's licence and notice,
 # which names the FFmpeg inside. The installer, run under Wine in a prefix of the build
 # folder's own: a silent install puts the program, the licence, the Start-menu shortcut, the
-# "Send to" shortcut, the "Open with" registration for the types of drops/media_types.txt and the
+# "Send to" shortcut, the "Open with" registration for the types of drops/media_types.txt and
+# drops/playlist_types.txt and the
 # "Apps & features" entry in place; the program starts from the shortcut and stays up, and from
 # "Send to" with every path in one start; installing
 # or uninstalling while it runs fails and changes nothing; installing again upgrades in place; the
@@ -219,13 +220,15 @@ bytes=$(find "$install_dir" -type f -printf '%s\n' | awk '{ sum += $1 } END { pr
 [ "${#values[@]}" -eq 11 ] || fail "$key holds ${#values[@]} values, not 11: ${!values[*]}"
 ok "$key holds the 11 values Apps & features reads, EstimatedSize $estimated KiB"
 
-# "Open with": the types of drops/media_types.txt, and one start for any number of files.
+# "Open with": the types of drops/media_types.txt and drops/playlist_types.txt, and one start for
+# any number of files.
 [ -f "$send_to" ] || fail "no Send to shortcut $send_to"
 registered=$(wine reg query "$open_with\\SupportedTypes" | tr -d '\r' |
   sed -n 's/^ \{4\}\(\.[a-z0-9]*\) \{4\}REG_SZ.*$/\1/p' | sort)
-measured=$(grep -v '^#' "$source_dir/drops/media_types.txt" | awk '{ print "." $1 }' | sort)
+measured=$(cat "$source_dir/drops/media_types.txt" "$source_dir/drops/playlist_types.txt" | grep -v '^#' |
+  awk '{ print "." $1 }' | sort)
 [ "$registered" = "$measured" ] ||
-  fail "SupportedTypes differs from drops/media_types.txt: $(diff <(echo "$measured") <(echo "$registered") | tr '\n' ' ')"
+  fail "SupportedTypes differs from drops/media_types.txt and drops/playlist_types.txt: $(diff <(echo "$measured") <(echo "$registered") | tr '\n' ' ')"
 reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ \{4\}$2 \{4\}REG_SZ \{4\}//p"; }
 reg_default() { wine reg query "$1" /ve 2>/dev/null | tr -d '\r' | sed -n 's/^ \{4\}(Default) \{4\}REG_SZ \{4\}//p'; }
 [ "$(reg_default "$open_with\\shell\\open\\command")" = "\"$install_win\\tallimo.exe\" \"%1\"" ] ||
@@ -233,7 +236,12 @@ reg_default() { wine reg query "$1" /ve 2>/dev/null | tr -d '\r' | sed -n 's/^ \
 [ "$(reg_value "$open_with\\shell\\open" MultiSelectModel)" = Player ] || fail "no MultiSelectModel Player"
 [ "$(reg_value "$open_with\\shell\\open\\DropTarget" Clsid)" = "{FFE2A43C-56B9-4bf5-9A79-CC6D4285608A}" ] ||
   fail "the open verb has no drop target that starts the program once"
-ok "Send to shortcut, and Open with for the $(wc -l <<<"$registered") extensions of drops/media_types.txt"
+# Offered, never preferred: no key of these extensions among the user's classes, where a type's
+# own program would be set.
+taken=$(wine reg query 'HKCU\Software\Classes' | tr -d '\r' | sed -n 's/^HKEY_CURRENT_USER\\Software\\Classes\\//p' |
+  grep -ixF -f <(echo "$registered") || true)
+[ -z "$taken" ] || fail "the installer made itself the program of $(tr '\n' ' ' <<<"$taken")"
+ok "Send to shortcut, and Open with for the $(wc -l <<<"$registered") extensions of the media and playlist types"
 
 # "Send to" with a file and a folder selected: one start of the installed program with both.
 mkdir -p "$work/Album"

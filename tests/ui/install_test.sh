@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs a build into a scratch prefix and checks what a desktop needs from it: the program,
 # a desktop entry and AppStream metadata that their validators accept, and the icons. The entry
-# offers Tallimo for the selected files of exactly the types in drops/media_types.txt, and takes
-# the default for none of them from a music player (xdg-mime in a scratch home).
+# offers Tallimo for the selected files of exactly the types in drops/media_types.txt and
+# drops/playlist_types.txt, and takes the default for none of them from a music player (xdg-mime in
+# a scratch home).
 # Usage: install_test.sh BUILD_DIR
 set -euo pipefail
 
@@ -41,9 +42,10 @@ done
 grep -qx 'Exec=tallimo %F' "$desktop" || fail "desktop entry does not hand over the selected files"
 source_dir=$(realpath "$(dirname "$0")/../..")
 listed=$(sed -n 's/^MimeType=//p' "$desktop" | tr ';' '\n' | sed '/^$/d' | sort)
-wanted=$(grep -v '^#' "$source_dir/drops/media_types.txt" | awk '{ for (i = 2; i <= NF; i++) print $i }' |
-  sort -u)
-[ "$listed" = "$wanted" ] || fail "MimeType= differs from drops/media_types.txt: $(diff <(echo "$wanted") <(echo "$listed") | tr '\n' ' ')"
+wanted=$(cat "$source_dir/drops/media_types.txt" "$source_dir/drops/playlist_types.txt" | grep -v '^#' |
+  awk '{ for (i = 2; i <= NF; i++) print $i }' | sort -u)
+[ "$listed" = "$wanted" ] ||
+  fail "MimeType= differs from drops/media_types.txt and drops/playlist_types.txt: $(diff <(echo "$wanted") <(echo "$listed") | tr '\n' ' ')"
 grep -q 'inode/directory' <<<"$listed" && fail "desktop entry registers folders"
 [ -z "$(find "$prefix" -name '*mimeapps.list' -o -name defaults.list)" ] ||
   fail "the installation sets default applications"
@@ -58,7 +60,7 @@ cp "$desktop" "$apps/"
 # xdg-mime takes a default only when its program is there.
 printf '#!/bin/sh\n' >"$prefix/player/player"
 chmod +x "$prefix/player/player"
-player_types="audio/mpeg;audio/flac;audio/ogg;video/mp4;video/x-matroska;"
+player_types="audio/mpeg;audio/flac;audio/ogg;video/mp4;video/x-matroska;audio/x-mpegurl;audio/x-scpls;"
 printf '[Desktop Entry]\nType=Application\nName=Player\nExec=player %%U\nMimeType=%s\n' \
   "$player_types" >"$apps/org.example.Player.desktop"
 { echo '[Default Applications]'
@@ -74,4 +76,4 @@ for type in $(tr ';' ' ' <<<"$player_types"); do
   grep -q "^$type=.*$id.desktop" "$apps/mimeinfo.cache" || fail "Tallimo is not offered for $type"
 done
 echo "installed into a scratch prefix: program, valid desktop entry and metainfo, icons; offered"
-echo "for its media types without taking the default from a music player"
+echo "for its media and playlist types without taking the default from a music player"
