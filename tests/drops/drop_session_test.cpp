@@ -20,6 +20,7 @@
 
 #include "drops/measuring_process.h"
 #include "tests/drops/test_measurers.h"
+#include "tests/readers/module_writer.h"
 #include "tests/wave/wave_writer.h"
 
 namespace {
@@ -246,6 +247,10 @@ class DroppedFilesTest : public testing::Test {
     std::ofstream(m_dir / name) << "x";
     return m_dir / name;
   }
+  void Module(const fs::path& name, const std::string& bytes) const {
+    fs::create_directories((m_dir / name).parent_path());
+    readers_test::WriteModule(m_dir / name, bytes);
+  }
 
   // The lines of one drop of `items`.
   static Lines Measure(Paths items) {
@@ -307,14 +312,20 @@ TEST_F(DroppedFilesTest, AFolderGivesItsFilesWithALengthLabelledFromItsName) {
   Wave("Album/CD1/silence.wav", 0);
   Other("Album/CD1/cover.jpg");
   Wave("Album/02.wav", 7);
+  // Tracker modules, read by libopenmpt inside the locked-down program: 7.68 s and 13.2 s.
+  Module("Album/03 Title.mod",
+         readers_test::ModBytes({.speed = 6, .tempo = 125, .rows = 64, .orders = 1}));
+  Module("Album/CD1/02 Theme.XM",
+         readers_test::XmBytes({.speed = 3, .tempo = 125, .rows = 110, .orders = 2, .loop = true}));
   Other("Docs/readme.txt");
   Wave("Quiet/silence.wav", 0);
   fs::create_directories(m_dir / "Empty");
   const std::u16string sep(1, static_cast<char16_t>(fs::path::preferred_separator));
   EXPECT_EQ(Measure({m_dir / "Album", Other("alone.txt"), m_dir / "Docs" / "", m_dir / "Quiet",
                      m_dir / "Empty"}),
-            (Lines{u"0:00.07[Album" + sep + u"02.wav]",
+            (Lines{u"0:00.07[Album" + sep + u"02.wav]", u"0:00.07[Album" + sep + u"03 Title.mod]",
                    u"0:00.06[Album" + sep + u"CD1" + sep + u"01.wav]",
+                   u"0:00.13[Album" + sep + u"CD1" + sep + u"02 Theme.XM]",
                    // a file dropped on its own is listed whatever it holds
                    u"0:00.00[alone.txt]", u"0:00.00[Docs]", u"0:00.00[Quiet]", u"0:00.00[Empty]"}));
 }
