@@ -11,6 +11,15 @@ configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${stage}/LICENSE.txt @ONLY NEWLINE_
 configure_file(${PROJECT_SOURCE_DIR}/res/windows/README.txt.in ${stage}/README.txt @ONLY
                NEWLINE_STYLE CRLF)
 
+# The options a library was configured with, one a line, indented, with Windows line ends:
+# NEWLINE_STYLE converts a template's own line ends, not those of what it substitutes.
+function(tallimo_configuration_lines file variable)
+  file(STRINGS ${file} lines)
+  list(TRANSFORM lines PREPEND "  ")
+  list(JOIN lines "\r\n" lines)
+  set(${variable} "${lines}" PARENT_SCOPE)
+endfunction()
+
 # FFmpeg's licence and the notice of which FFmpeg is inside, where its source is and how to build
 # Tallimo against another: the LGPL asks for them wherever the program goes.
 set(ffmpeg_texts)
@@ -20,13 +29,30 @@ if(TALLIMO_WITH_FFMPEG)
   file(WRITE ${stage}/FFmpeg-LGPL-2.1.txt "${lgpl}")
   string(REGEX REPLACE "^[0-9]+:|-[^-]*$" "" TALLIMO_FFMPEG_UPSTREAM_VERSION
                        ${TALLIMO_FFMPEG_VERSION})
-  file(STRINGS ${TALLIMO_FFMPEG_PREFIX}/CONFIGURATION configuration)
-  list(TRANSFORM configuration PREPEND "  ")
-  # NEWLINE_STYLE converts the template's own line ends, not those of what it substitutes.
-  list(JOIN configuration "\r\n" TALLIMO_FFMPEG_CONFIGURATION)
+  tallimo_configuration_lines(${TALLIMO_FFMPEG_PREFIX}/CONFIGURATION TALLIMO_FFMPEG_CONFIGURATION)
+  set(ffmpeg_texts FFmpeg-LGPL-2.1.txt FFmpeg-NOTICE.txt)
+  # libopenmpt, linked in for FFmpeg's reader of tracker modules where its folder has it: its
+  # licence asks for its notice in the documentation of whatever carries it.
+  set(TALLIMO_LIBOPENMPT_NOTICE "")
+  set(TALLIMO_LIBOPENMPT_VERSION "")
+  set(openmpt ${TALLIMO_FFMPEG_PREFIX}/libopenmpt)
+  if(EXISTS ${openmpt}/LICENSE)
+    file(READ ${openmpt}/LICENSE license)
+    string(REPLACE "\n" "\r\n" license "${license}")
+    file(WRITE ${stage}/libopenmpt-LICENSE.txt "${license}")
+    file(STRINGS ${openmpt}/VERSION TALLIMO_LIBOPENMPT_VERSION LIMIT_COUNT 1)
+    string(REGEX REPLACE "^[0-9]+:|-[^-]*$" "" TALLIMO_LIBOPENMPT_UPSTREAM_VERSION
+                         ${TALLIMO_LIBOPENMPT_VERSION})
+    tallimo_configuration_lines(${openmpt}/CONFIGURATION TALLIMO_LIBOPENMPT_CONFIGURATION)
+    set(notice ${PROJECT_SOURCE_DIR}/res/windows/libopenmpt-NOTICE.txt.in)
+    file(READ ${notice} text)
+    string(REPLACE "\n" "\r\n" text "${text}")
+    string(CONFIGURE "${text}" TALLIMO_LIBOPENMPT_NOTICE @ONLY)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${notice})
+    list(APPEND ffmpeg_texts libopenmpt-LICENSE.txt)
+  endif()
   configure_file(${PROJECT_SOURCE_DIR}/res/windows/FFmpeg-NOTICE.txt.in ${stage}/FFmpeg-NOTICE.txt
                  @ONLY NEWLINE_STYLE CRLF)
-  set(ffmpeg_texts FFmpeg-LGPL-2.1.txt FFmpeg-NOTICE.txt)
 endif()
 
 foreach(program tallimo tallimo-measure)
@@ -63,7 +89,8 @@ add_custom_command(OUTPUT ${package_base}-setup.exe
           -DVERSION=${PROJECT_VERSION} -DHOMEPAGE=${PROJECT_HOMEPAGE_URL}
           -DCOPYRIGHT=${copyright} -DICON=${PROJECT_SOURCE_DIR}/res/icons/128.ico
           -DSTAGE=${stage} -DTYPES=${types_nsh} -DOUTFILE=${package_base}-setup.exe
-          $<$<BOOL:${TALLIMO_WITH_FFMPEG}>:-DFFMPEG> ${nsi}
+          $<$<BOOL:${TALLIMO_WITH_FFMPEG}>:-DFFMPEG>
+          $<$<BOOL:${TALLIMO_LIBOPENMPT_VERSION}>:-DLIBOPENMPT> ${nsi}
   DEPENDS ${nsi} ${PROJECT_SOURCE_DIR}/res/icons/128.ico ${zipped_paths} ${types_nsh}
   VERBATIM)
 

@@ -649,6 +649,10 @@ std::int64_t LengthOf(FileView& view) {
   av_dict_free(&options);
   if (opened < 0) return 0;
   FormatContext format(raw);
+  // A tracker module states no length: libopenmpt works it out while loading the whole module,
+  // following its order list once. Its notes are not sound, so a few kilobytes of patterns may
+  // rightly play for minutes, past what the bytes of any recording could hold.
+  if (av_match_name("libopenmpt", format->iformat->name)) return StatedLength(*format).value_or(0);
 
   const std::int64_t length = MeasuredLength(*format, view);
   if (length <= LongestPlausible(view.size)) return length;

@@ -8,6 +8,8 @@
 ;              and drops/playlist_types.txt
 ;   FFMPEG     defined when tallimo-measure.exe has FFmpeg inside: STAGE then also holds its
 ;              licence FFmpeg-LGPL-2.1.txt and FFmpeg-NOTICE.txt, which are installed beside it
+;   LIBOPENMPT defined when libopenmpt is inside too: STAGE then also holds its licence
+;              libopenmpt-LICENSE.txt
 ;   OUTFILE    the installer to write
 Unicode true
 ; The program is 64-bit, so the installer is too: it runs wherever the program does, a Wine
@@ -118,6 +120,9 @@ Section
   File "${STAGE}/FFmpeg-LGPL-2.1.txt"
   File "${STAGE}/FFmpeg-NOTICE.txt"
 !endif
+!ifdef LIBOPENMPT
+  File "${STAGE}/libopenmpt-LICENSE.txt"
+!endif
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\Tallimo.lnk" "$INSTDIR\tallimo.exe" "" "$INSTDIR\tallimo.exe" 0 \
     SW_SHOWNORMAL "" "$(TallimoDescription)"
@@ -162,6 +167,7 @@ Section Uninstall
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\FFmpeg-LGPL-2.1.txt"
   Delete "$INSTDIR\FFmpeg-NOTICE.txt"
+  Delete "$INSTDIR\libopenmpt-LICENSE.txt"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\Tallimo.lnk"

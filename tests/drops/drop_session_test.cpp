@@ -21,6 +21,7 @@
 #include "drops/measuring_process.h"
 #include "drops/playlists.h"
 #include "tests/drops/test_measurers.h"
+#include "tests/readers/module_writer.h"
 #include "tests/wave/wave_writer.h"
 
 #ifndef _WIN32
@@ -265,6 +266,10 @@ class DroppedFilesTest : public testing::Test {
     std::ofstream(m_dir / name, std::ios::binary) << bytes;
     return m_dir / name;
   }
+  void Module(const fs::path& name, const std::string& bytes) const {
+    fs::create_directories((m_dir / name).parent_path());
+    readers_test::WriteModule(m_dir / name, bytes);
+  }
 
   // One drop of `items`, measured by `program`.
   static DropSession::Landed Drop(Paths items,
@@ -337,6 +342,11 @@ TEST_F(DroppedFilesTest, AFolderGivesEachOfItsMediaFilesLabelledFromItsName) {
   Other("Album/CD1/cover.jpg");
   Other("Album/CD1/crash.mp3");  // the test build's reader crashes on it, every time
   Wave("Album/02.wav", 7);
+  // Tracker modules, read by libopenmpt inside the locked-down program: 7.68 s and 13.2 s.
+  Module("Album/03 Title.mod",
+         readers_test::ModBytes({.speed = 6, .tempo = 125, .rows = 64, .orders = 1}));
+  Module("Album/CD1/02 Theme.XM",
+         readers_test::XmBytes({.speed = 3, .tempo = 125, .rows = 110, .orders = 2, .loop = true}));
   Other("Docs/readme.txt");
   Wave("Quiet/silence.wav", 0);
   fs::create_directories(m_dir / "Empty");
@@ -344,7 +354,8 @@ TEST_F(DroppedFilesTest, AFolderGivesEachOfItsMediaFilesLabelledFromItsName) {
   const std::u16string cd1 = u"Album" + sep + u"CD1" + sep;
   EXPECT_EQ(Measure({m_dir / "Album", Other("alone.txt"), m_dir / "Docs" / "", m_dir / "Quiet",
                      m_dir / "Empty"}),
-            (Lines{u"0:00.07[Album" + sep + u"02.wav]", u"0:00.06[" + cd1 + u"01.wav]",
+            (Lines{u"0:00.07[Album" + sep + u"02.wav]", u"0:00.07[Album" + sep + u"03 Title.mod]",
+                   u"0:00.06[" + cd1 + u"01.wav]", u"0:00.13[" + cd1 + u"02 Theme.XM]",
                    u"?:??.??[" + cd1 + u"crash.mp3]", u"0:00.00[" + cd1 + u"silence.wav]",
                    u"0:00.00[alone.txt]", u"0:00.00[Docs]",
                    u"0:00.00[Quiet" + sep + u"silence.wav]", u"0:00.00[Empty]"}));

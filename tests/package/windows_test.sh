@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Checks the Windows packages that `make package-windows` built. The zip holds the program as built
-# and its texts with CR LF, at its top: the licence, the read-me, and FFmpeg's licence and notice,
-# which names the FFmpeg inside. The installer, run under Wine in a prefix of the build
-# folder's own: a silent install puts the program, the licence, the Start-menu shortcut, the
-# "Send to" shortcut, the "Open with" registration for the types of drops/media_types.txt and
-# drops/playlist_types.txt and the
-# "Apps & features" entry in place; the program starts from the shortcut and stays up, and from
-# "Send to" with every path in one start; installing
-# or uninstalling while it runs fails and changes nothing; installing again upgrades in place; the
+# and its texts with CR LF, at its top: the licence, the read-me, FFmpeg's licence and notice,
+# which names the FFmpeg and the libopenmpt inside, and libopenmpt's licence. The installer, run
+# under Wine in a prefix of the build folder's own: a silent install puts the program, the
+# licence, the Start-menu shortcut, the "Send to" shortcut, the "Open with" registration for the
+# types of drops/media_types.txt and drops/playlist_types.txt and the "Apps & features" entry in
+# place; the program starts from the shortcut and stays up, and from "Send to" with every path in
+# one start; installing or uninstalling while it runs fails and changes nothing; installing again
+# upgrades in place; the
 # registered quiet uninstall removes it all and leaves nothing else behind; the installer and the
 # uninstaller speak Japanese to a Japanese user and English to an English one. Whatever fails, the
 # prefix is left without any trace of Tallimo. Usage: windows_test.sh BUILD_DIR
@@ -55,9 +55,10 @@ has_crlf_lines() {
   [ "$lines" -gt 0 ] && [ "$lines" -eq "$crlf" ]
 }
 
-texts="FFmpeg-LGPL-2.1.txt FFmpeg-NOTICE.txt LICENSE.txt"
+texts="FFmpeg-LGPL-2.1.txt FFmpeg-NOTICE.txt LICENSE.txt libopenmpt-LICENSE.txt"
+sorted() { printf '%s\n' "$@" | LC_ALL=C sort | tr '\n' ' '; }
 unzip -q "$zip" -d "$work/zip"
-[ "$(unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')" = "$texts README.txt tallimo-measure.exe tallimo.exe " ] ||
+[ "$(unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')" = "$(sorted $texts README.txt tallimo-measure.exe tallimo.exe)" ] ||
   fail "the zip holds '$(unzip -Z1 "$zip" | tr '\n' ' ')', not $texts README.txt tallimo-measure.exe tallimo.exe at its top"
 cmp -s "$work/zip/tallimo.exe" "$program" || fail "the zip's tallimo.exe is not $program"
 cmp -s "$work/zip/tallimo-measure.exe" "$measure" || fail "the zip's tallimo-measure.exe is not $measure"
@@ -69,9 +70,13 @@ for text in $texts README.txt; do
 done
 grep -q "GNU LESSER GENERAL PUBLIC LICENSE" "$work/zip/FFmpeg-LGPL-2.1.txt" ||
   fail "FFmpeg-LGPL-2.1.txt is not the LGPL"
-ffmpeg_version=$(cache_value TALLIMO_FFMPEG_PREFIX)
-ffmpeg_version=$(cat "$ffmpeg_version/VERSION")
-for phrase in "version $ffmpeg_version" "apt-get source ffmpeg=$ffmpeg_version" TALLIMO_FFMPEG_PREFIX; do
+grep -q "OpenMPT Project Developers" "$work/zip/libopenmpt-LICENSE.txt" ||
+  fail "libopenmpt-LICENSE.txt is not libopenmpt's licence"
+ffmpeg_prefix=$(cache_value TALLIMO_FFMPEG_PREFIX)
+ffmpeg_version=$(cat "$ffmpeg_prefix/VERSION")
+openmpt_version=$(cat "$ffmpeg_prefix/libopenmpt/VERSION")
+for phrase in "version $ffmpeg_version" "apt-get source ffmpeg=$ffmpeg_version" TALLIMO_FFMPEG_PREFIX \
+  "apt-get source libopenmpt=$openmpt_version" --enable-libopenmpt; do
   grep -qF -- "$phrase" "$work/zip/FFmpeg-NOTICE.txt" || fail "FFmpeg-NOTICE.txt does not say $phrase"
 done
 [ "$(head -c 3 "$readme")" = $'\xef\xbb\xbf' ] || fail "README.txt has no UTF-8 byte order mark"
@@ -182,7 +187,7 @@ expect_title() {
 status=0
 timeout 120 wine "$setup" /S || status=$?
 [ "$status" -eq 0 ] || fail "the silent install ended with status $status"
-[ "$(ls "$install_dir" | LC_ALL=C sort | tr '\n' ' ')" = "$texts tallimo-measure.exe tallimo.exe uninstall.exe " ] ||
+[ "$(ls "$install_dir" | LC_ALL=C sort | tr '\n' ' ')" = "$(sorted $texts tallimo-measure.exe tallimo.exe uninstall.exe)" ] ||
   fail "$install_win holds '$(ls "$install_dir" 2>&1 | tr '\n' ' ')', not $texts tallimo-measure.exe tallimo.exe uninstall.exe"
 cmp -s "$install_dir/tallimo.exe" "$program" || fail "the installed tallimo.exe is not $program"
 cmp -s "$install_dir/tallimo-measure.exe" "$measure" || fail "the installed tallimo-measure.exe is not $measure"

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "tests/readers/media_fixtures.h"
+#include "tests/readers/module_writer.h"
 #include "tests/readers/seconds_of.h"
 
 namespace {
@@ -113,6 +114,35 @@ TEST(ContainerSeconds, CommonContainersGiveTheLengthOfTheirSignal) {
   };
   for (const Made& c : cases) {
     ExpectMeasured(Fixtures::Get().Make(c.name, c.arguments), c.name, c.seconds);
+  }
+}
+
+// A module's notes are not sound: it plays one pass of its order list at its speed and tempo,
+// however few bytes hold it, and a song that jumps back to its start for ever ends all the same.
+TEST(ContainerSeconds, TrackerModulesPlayTheirOrderListOnce) {
+  using readers_test::ModBytes;
+  using readers_test::XmBytes;
+  struct Module {
+    const char* name;
+    std::string bytes;
+    std::int64_t seconds;
+  };
+  const Module cases[] = {
+      // 64 rows of 6 ticks of 20 ms: 7.68 s.
+      {"plain.mod", ModBytes({.speed = 6, .tempo = 125, .rows = 64, .orders = 1}), 7},
+      // 3 x 64 rows of 5 ticks of 20 ms, then back to the first order: 19.2 s.
+      {"looped.mod", ModBytes({.speed = 5, .tempo = 125, .rows = 64, .orders = 3, .loop = true}),
+       19},
+      // 128 rows of 31 ticks of 2.5/33 s: 300.6 s from 3 KB, far past 16 bytes a second.
+      {"long.mod", ModBytes({.speed = 31, .tempo = 33, .rows = 64, .orders = 2}), 300},
+      // 2 x 110 rows of 3 ticks of 20 ms, then back: 13.2 s.
+      {"looped.xm", XmBytes({.speed = 3, .tempo = 125, .rows = 110, .orders = 2, .loop = true}),
+       13},
+  };
+  for (const Module& c : cases) {
+    const fs::path file = Fixtures::Get().folder() / c.name;
+    readers_test::WriteModule(file, c.bytes);
+    EXPECT_EQ(readers_test::SecondsOf(file), c.seconds) << c.name;
   }
 }
 
