@@ -65,6 +65,11 @@ class CTallimoDlg : public win32::CDialog {
   void OnProgressDelay();
   void OnCancelMeasuring();
   void EndMeasuring();
+  // The window can grow beyond its template, never shrink below it: the list takes the room.
+  void RememberTemplateLayout();
+  void OnSize();
+  void OnGetMinMaxInfo(MINMAXINFO& info) const;
+
   // Lands every drop the worker has measured completely; returns the progress of the rest.
   drops::DropSession::News LandMeasuredDrops();
   void AppendDroppedLines(const std::vector<std::u16string>& lines);
@@ -81,6 +86,17 @@ class CTallimoDlg : public win32::CDialog {
   HWND m_timeEdit = nullptr;
   HICON m_hIcon;
   HICON m_hSmallIcon;
+
+  // Each control's place as the template puts it, the client area's size and the window's size
+  // then: what a larger window is laid out from, and the smallest it may be.
+  struct TemplatePlace {
+    HWND control;
+    int id;
+    RECT place;
+  };
+  std::vector<TemplatePlace> m_templatePlaces;
+  SIZE m_templateClient{};
+  SIZE m_templateWindow{};
 
   // The selection (edit positions) that the totals on show were computed with.
   win32::Selection m_calcSel;

@@ -4,6 +4,8 @@
 // every static's text whole within its rectangle, whatever face stands in for the templates' font.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cwchar>
 #include <functional>
 #include <ostream>
@@ -121,8 +123,11 @@ void ExpectLayout(HWND dialog, const DialogLayout& layout) {
   EXPECT_EQ(control, nullptr) << "more controls than the template has";
 }
 
+// The main dialog's template style, with the sizing frame and maximise box its window is made with.
+constexpr DWORD kMainDialogStyle = 0x90C800C0 | WS_THICKFRAME | WS_MAXIMIZEBOX;
+
 const DialogLayout kMainDialog{
-    0x90C800C0,
+    kMainDialogStyle,
     0x00040010,
     {199, 89},
     u"Tallimo",
@@ -188,7 +193,7 @@ const DialogLayout kMeasuringDialog{
 // The English dialogs: each label just before the control it names, which is where screen readers
 // look for a control's name.
 const DialogLayout kEnglishMainDialog{
-    0x90C800C0,
+    kMainDialogStyle,
     0x00040010,
     {199, 89},
     u"Tallimo",
@@ -264,6 +269,165 @@ TEST(Layout, ProgressWindowIsBuiltAsItsTemplateSays) {
   progress.Show();
   ExpectLayout(progress.GetSafeHwnd(), InLanguage(kMeasuringDialog, kEnglishMeasuringDialog));
 }
+
+RECT WindowRect(HWND window) {
+  RECT rect;
+  ::GetWindowRect(window, &rect);
+  return rect;
+}
+
+RECT WorkArea(HWND window) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  ::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+  return monitor.rcWork;
+}
+
+// Twice the centre, so that odd sizes compare without rounding.
+POINT DoubleCentre(const RECT& r) { return {r.left + r.right, r.top + r.bottom}; }
+
+TEST(Layout, MainDialogOpensInTheMiddleOfTheWorkArea) {
+  CTallimoDlg dialog;
+  win32_test::RunModal(dialog, [](HWND window) {
+    const POINT dialog = DoubleCentre(WindowRect(window));
+    const POINT area = DoubleCentre(WorkArea(window));
+    // Within the pixel that halving an odd size loses.
+    EXPECT_LE(std::abs(dialog.x - area.x), 2) << Describe(WindowRect(window));
+    EXPECT_LE(std::abs(dialog.y - area.y), 2) << Describe(WindowRect(window));
+  });
+}
+
+struct AboutPlaceCase {
+  const char* name;
+  // Moves the main dialog before the about box opens.
+  std::function<void(HWND dialog)> move;
+  // Whether the about box, which is wider than the main dialog, is centred across it or kept at
+  // the work area's left edge.
+  bool centredAcross;
+};
+
+void PrintTo(const AboutPlaceCase& c, std::ostream* out) { *out << c.name; }
+
+class AboutPlaceTest : public testing::TestWithParam<AboutPlaceCase> {};
+
+TEST_P(AboutPlaceTest, AboutBoxOpensOverTheMainDialogWithinTheWorkArea) {
+  CTallimoDlg dialog;
+  win32_test::RunModal(dialog, [](HWND window) {
+    GetParam().move(window);
+    bool opened = false;
+    const win32_test::DialogWatch watch(
+        win32_test::Text(u"\uff8a\uff9e\uff70\uff7c\uff9e\uff6e\uff9d\u60c5\u5831 Tallimo",
+                         u"About Tallimo"),
+        [&opened, window](HWND about) {
+          opened = true;
+          const RECT place = WindowRect(about);
+          const RECT area = WorkArea(window);
+          SCOPED_TRACE(Describe(place) + " over " + Describe(WindowRect(window)));
+          EXPECT_GE(place.left, area.left);
+          EXPECT_GE(place.top, area.top);
+          EXPECT_LE(place.right, area.right);
+          EXPECT_LE(place.bottom, area.bottom);
+          const POINT centre = DoubleCentre(place);
+          const POINT owner = DoubleCentre(WindowRect(window));
+          EXPECT_LE(std::abs(centre.y - owner.y), 2);
+          if (GetParam().centredAcross) {
+            EXPECT_LE(std::abs(centre.x - owner.x), 2);
+          } else {
+            EXPECT_EQ(place.left, area.left);
+          }
+          ::PostMessageW(about, WM_CLOSE, 0, 0);
+        });
+    ::PostMessageW(::GetDlgItem(window, res::kIdcAboutButton), BM_CLICK, 0, 0);
+    win32_test::Pump(window);
+    EXPECT_TRUE(opened);
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, AboutPlaceTest,
+                         testing::Values(AboutPlaceCase{"WhereTheMainDialogOpens", [](HWND) {},
+                                                        true},
+                                         AboutPlaceCase{"AtTheWorkAreasTopLeft",
+                                                        [](HWND dialog) {
+                                                          const RECT area = WorkArea(dialog);
+                                                          ::SetWindowPos(dialog, nullptr, area.left,
+                                                                         area.top, 0, 0,
+                                                                         SWP_NOSIZE | SWP_NOZORDER);
+                                                        },
+                                                        false}),
+                         [](const testing::TestParamInfo<AboutPlaceCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+struct GrowCase {
+  const char* name;
+  std::function<void(HWND dialog)> resize;
+  bool grows;
+};
+
+void PrintTo(const GrowCase& c, std::ostream* out) { *out << c.name; }
+
+class GrowTest : public testing::TestWithParam<GrowCase> {};
+
+// The list takes the room a larger window gives; the totals, their labels, the hint and the about
+// button keep their places beside its right edge and their sizes. Smaller than its template, the
+// window only cuts its controls off, as the user cannot make it so.
+TEST_P(GrowTest, ListTakesTheRoomAndTheRestKeepsItsPlaceAtTheRight) {
+  CTallimoDlg dialog;
+  win32_test::RunModal(dialog, [](HWND window) {
+    MINMAXINFO limits{};
+    ::SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    const RECT opened = WindowRect(window);
+    EXPECT_EQ(limits.ptMinTrackSize.x, opened.right - opened.left);
+    EXPECT_EQ(limits.ptMinTrackSize.y, opened.bottom - opened.top);
+
+    RECT client;
+    ::GetClientRect(window, &client);
+    const SIZE before{client.right, client.bottom};
+    std::vector<std::pair<HWND, RECT>> places;
+    for (HWND control = ::GetWindow(window, GW_CHILD); control != nullptr;
+         control = ::GetWindow(control, GW_HWNDNEXT)) {
+      places.emplace_back(control, PlaceInDialog(window, control));
+    }
+    GetParam().resize(window);
+    win32_test::Pump(window);
+    ::GetClientRect(window, &client);
+    const LONG dx = std::max(client.right - before.cx, 0L);
+    const LONG dy = std::max(client.bottom - before.cy, 0L);
+    EXPECT_EQ(dx > 0 && dy > 0, GetParam().grows) << dx << " x " << dy;
+    for (const auto& [control, place] : places) {
+      const bool isList = ::GetDlgCtrlID(control) == res::kIdcTimeEdit;
+      const RECT expected = isList
+                                ? RECT{place.left, place.top, place.right + dx, place.bottom + dy}
+                                : RECT{place.left + dx, place.top, place.right, place.bottom};
+      EXPECT_EQ(Describe(PlaceInDialog(window, control)), Describe(expected))
+          << "control " << ::GetDlgCtrlID(control);
+    }
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, GrowTest,
+    testing::Values(GrowCase{"Larger",
+                             [](HWND dialog) {
+                               const RECT r = WindowRect(dialog);
+                               ::SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left + 240,
+                                              r.bottom - r.top + 120, SWP_NOMOVE | SWP_NOZORDER);
+                             },
+                             true},
+                    GrowCase{"Maximised",
+                             [](HWND dialog) {
+                               ::ShowWindow(dialog, SW_MAXIMIZE);
+                               EXPECT_TRUE(::IsZoomed(dialog));
+                             },
+                             true},
+                    GrowCase{"SmallerThanItsTemplate",
+                             [](HWND dialog) {
+                               const RECT r = WindowRect(dialog);
+                               ::SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left - 40,
+                                              r.bottom - r.top - 30, SWP_NOMOVE | SWP_NOZORDER);
+                             },
+                             false}),
+    [](const testing::TestParamInfo<GrowCase>& info) { return std::string(info.param.name); });
 
 bool IsTextStatic(HWND control) {
   wchar_t className[16] = {};
