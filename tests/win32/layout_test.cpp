@@ -1,7 +1,8 @@
 // The dialogs as Windows builds them from the compiled templates: every control's class, number,
 // style, text and place (dialog units through MapDialogRect) in template order, which is also the
 // tab order, and each dialog's own style, size, caption and font, in the language of the run; and
-// every static's text whole within its rectangle, whatever face stands in for the templates' font.
+// every static's and read-only field's text whole within its room, whatever face stands in for
+// the templates' font.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -429,11 +430,23 @@ INSTANTIATE_TEST_SUITE_P(
                              false}),
     [](const testing::TestParamInfo<GrowCase>& info) { return std::string(info.param.name); });
 
-bool IsTextStatic(HWND control) {
+bool IsClass(HWND control, const wchar_t* name) {
   wchar_t className[16] = {};
   ::GetClassNameW(control, className, 16);
-  const DWORD type = static_cast<DWORD>(::GetWindowLongW(control, GWL_STYLE)) & SS_TYPEMASK;
-  return _wcsicmp(className, L"Static") == 0 && type != SS_ICON;
+  return _wcsicmp(className, name) == 0;
+}
+
+DWORD StyleOf(HWND control) { return static_cast<DWORD>(::GetWindowLongW(control, GWL_STYLE)); }
+
+// A read-only field, such as the about box's address, shows a text as a static does.
+bool IsReadOnlyField(HWND control) {
+  return IsClass(control, L"Edit") && (StyleOf(control) & ES_READONLY) != 0 &&
+         (StyleOf(control) & ES_MULTILINE) == 0;
+}
+
+bool ShowsText(HWND control) {
+  return (IsClass(control, L"Static") && (StyleOf(control) & SS_TYPEMASK) != SS_ICON) ||
+         IsReadOnlyField(control);
 }
 
 std::string Utf8(std::u16string_view text) {
@@ -445,44 +458,58 @@ std::string Utf8(std::u16string_view text) {
   return bytes;
 }
 
-// The rectangle the text takes when drawn as a static of `width` draws it: words wrapped.
+// The room the control draws its text in: a static's client area, an edit box's formatting
+// rectangle.
+RECT Room(HWND control) {
+  RECT room;
+  if (IsReadOnlyField(control)) {
+    ::SendMessageW(control, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&room));
+    return {0, 0, room.right - room.left, room.bottom - room.top};
+  }
+  ::GetClientRect(control, &room);
+  return room;
+}
+
+// The rectangle the text takes when drawn as the control draws it in a room of `width`: a static's
+// words wrapped, an edit box's text on one line.
 RECT DrawnExtent(HWND control, HFONT font, LONG width) {
   const std::u16string text = win32::GetText(control);
-  const bool noPrefix = (::GetWindowLongW(control, GWL_STYLE) & SS_NOPREFIX) != 0;
+  const UINT format = IsReadOnlyField(control)
+                          ? DT_SINGLELINE | DT_NOPREFIX
+                          : DT_WORDBREAK | DT_EXPANDTABS |
+                                ((StyleOf(control) & SS_NOPREFIX) != 0 ? DT_NOPREFIX : 0);
   HDC dc = ::GetDC(control);
   const HGDIOBJ previous = ::SelectObject(dc, font);
   RECT extent{0, 0, width, 0};
-  ::DrawTextW(dc, win32::Wide(text), static_cast<int>(text.size()), &extent,
-              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | (noPrefix ? DT_NOPREFIX : 0));
+  ::DrawTextW(dc, win32::Wide(text), static_cast<int>(text.size()), &extent, DT_CALCRECT | format);
   ::SelectObject(dc, previous);
   ::ReleaseDC(control, dc);
   return extent;
 }
 
-// Each static shows its whole text within its rectangle in the font it draws with; one whose text
-// fits in `dialogFont`, the font the dialog gave it, keeps that font.
+// Each static and read-only field shows its whole text within its room in the font it draws with;
+// one whose text fits in `dialogFont`, the font the dialog gave it, keeps that font.
 void ExpectNoTextCutOff(HWND dialog, HFONT dialogFont) {
   for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr;
        control = ::GetWindow(control, GW_HWNDNEXT)) {
-    if (!IsTextStatic(control)) continue;
+    if (!ShowsText(control)) continue;
     const std::u16string text = win32::GetText(control);
-    SCOPED_TRACE(testing::Message() << "static \"" << Utf8(text) << "\"");
-    RECT client;
-    ::GetClientRect(control, &client);
+    SCOPED_TRACE(testing::Message() << "text \"" << Utf8(text) << "\"");
+    const RECT room = Room(control);
     const auto font = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
-    const RECT drawn = DrawnExtent(control, font, client.right);
-    EXPECT_LE(drawn.right, client.right);
-    EXPECT_LE(drawn.bottom, client.bottom) << "a line more than the static has room for";
-    const RECT inDialogFont = DrawnExtent(control, dialogFont, client.right);
-    if (inDialogFont.right <= client.right && inDialogFont.bottom <= client.bottom) {
+    const RECT drawn = DrawnExtent(control, font, room.right);
+    EXPECT_LE(drawn.right, room.right);
+    EXPECT_LE(drawn.bottom, room.bottom) << "a line more than the control has room for";
+    const RECT inDialogFont = DrawnExtent(control, dialogFont, room.right);
+    if (inDialogFont.right <= room.right && inDialogFont.bottom <= room.bottom) {
       EXPECT_EQ(font, dialogFont) << "narrowed without need";
     }
   }
 }
 
-// Gives every static `face` in place of the face the dialog got, at the same height, and fits the
-// statics' texts again, as though `face` had stood in for the template's font from the start.
-// Returns the fonts made, which the statics use until the dialog ends.
+// Gives every static and read-only field `face` in place of the face the dialog got, at the same
+// height, and fits their texts again, as though `face` had stood in for the template's font from
+// the start. Returns the fonts made, which the statics use until the dialog ends.
 std::vector<win32::UniqueFont> StandIn(HWND dialog, const wchar_t* face) {
   LOGFONTW logFont{};
   ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof(logFont),
@@ -492,7 +519,7 @@ std::vector<win32::UniqueFont> StandIn(HWND dialog, const wchar_t* face) {
   fonts.emplace_back(::CreateFontIndirectW(&logFont));
   for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr;
        control = ::GetWindow(control, GW_HWNDNEXT)) {
-    if (IsTextStatic(control)) {
+    if (ShowsText(control)) {
       ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.front().get()), FALSE);
     }
   }
@@ -518,7 +545,7 @@ void PrintTo(const FitCase& c, std::ostream* out) { *out << c.name; }
 
 class TextFitTest : public testing::TestWithParam<FitParam> {};
 
-TEST_P(TextFitTest, NoStaticTextIsCutOff) {
+TEST_P(TextFitTest, NoTextIsCutOff) {
   const wchar_t* face = std::get<1>(GetParam());
   std::get<0>(GetParam()).show([face](HWND dialog) {
     if (face == nullptr) {
