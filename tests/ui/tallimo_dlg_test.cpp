@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QWindow>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -19,6 +20,8 @@
 #include "ui/resources.h"
 
 namespace {
+
+using namespace Qt::StringLiterals;
 
 TEST_F(MainDialogTest, EveryKeystrokeUpdatesTheTotalOfTheList) {
   QTest::keyClicks(m_edit, QStringLiteral("1:05"));
@@ -291,6 +294,22 @@ INSTANTIATE_TEST_SUITE_P(
         GrowCase{"SmallerThanItsTemplate",
                  [](QWidget& dialog) { dialog.resize(dialog.size() - QSize(40, 30)); }, false}),
     [](const testing::TestParamInfo<GrowCase>& info) { return std::string(info.param.name); });
+
+// Qt's own texts speak the interface language too, from the translations the system keeps for Qt:
+// the list's right-click menu, as a screen reader names its entries.
+TEST_F(MainDialogTest, ListsEditMenuSpeaksTheInterfaceLanguage) {
+  const std::unique_ptr<QMenu> menu(m_edit->createStandardContextMenu());
+  QStringList entries;
+  for (const QAction* action : menu->actions()) {
+    if (!action->isSeparator()) entries.append(action->text().section(u'\t', 0, 0));
+  }
+  const QStringList japanese = {u"元に戻す(&U)"_s, u"やり直す(&R)"_s, u"切り取り(&T)"_s,
+                                u"コピー(&C)"_s,   u"貼り付け(&P)"_s, u"削除"_s,
+                                u"すべてを選択"_s};
+  const QStringList english = {u"&Undo"_s,  u"&Redo"_s,  u"Cu&t"_s,      u"&Copy"_s,
+                               u"&Paste"_s, u"Delete"_s, u"Select All"_s};
+  EXPECT_EQ(entries, InJapanese() ? japanese : english);
+}
 
 TEST_F(MainDialogTest, FocusStartsInTheEditAndTabGoesToAbout) {
   EXPECT_EQ(QApplication::focusWidget(), m_edit);
