@@ -222,6 +222,10 @@ void CTallimoDlg::OnSize() {
     }
   }
   if (moves != nullptr) ::EndDeferWindowPos(moves);
+  // The dialog draws its background over its controls (it does not clip them): a control that
+  // moved into the room the window gained would stay hidden behind it until something else made
+  // it draw itself again.
+  ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CTallimoDlg::OnGetMinMaxInfo(MINMAXINFO& info) const {

@@ -359,6 +359,37 @@ INSTANTIATE_TEST_SUITE_P(Places, AboutPlaceTest,
                            return std::string(info.param.name);
                          });
 
+// Whether the window shows anything but the dialog's face colour within `place` (x, y, width,
+// height in its client area): whether a control is drawn there.
+bool SomethingDrawnAt(HWND window, const RECT& place) {
+  HDC shown = ::GetDC(window);
+  HDC copy = ::CreateCompatibleDC(shown);
+  BITMAPINFO format{};
+  // Top-down rows of 32 bits a pixel: blue, green, red and an unused byte.
+  format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  format.bmiHeader.biWidth = place.right;
+  format.bmiHeader.biHeight = -place.bottom;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  format.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = ::CreateDIBSection(copy, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ previous = ::SelectObject(copy, bitmap);
+  ::BitBlt(copy, 0, 0, place.right, place.bottom, shown, place.left, place.top, SRCCOPY);
+  const COLORREF face = ::GetSysColor(COLOR_3DFACE);
+  const DWORD faceRgb = GetRValue(face) << 16 | GetGValue(face) << 8 | GetBValue(face);
+  const auto* pixels = static_cast<const DWORD*>(bits);
+  bool drawn = false;
+  for (LONG i = 0; i < place.right * place.bottom && !drawn; ++i) {
+    drawn = (pixels[i] & 0xFFFFFF) != faceRgb;
+  }
+  ::SelectObject(copy, previous);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(copy);
+  ::ReleaseDC(window, shown);
+  return drawn;
+}
+
 struct GrowCase {
   const char* name;
   std::function<void(HWND dialog)> resize;
@@ -370,8 +401,8 @@ void PrintTo(const GrowCase& c, std::ostream* out) { *out << c.name; }
 class GrowTest : public testing::TestWithParam<GrowCase> {};
 
 // The list takes the room a larger window gives; the totals, their labels, the hint and the about
-// button keep their places beside its right edge and their sizes. Smaller than its template, the
-// window only cuts its controls off, as the user cannot make it so.
+// button keep their places beside its right edge and their sizes, and show there. Smaller than its
+// template, the window only cuts its controls off, as the user cannot make it so.
 TEST_P(GrowTest, ListTakesTheRoomAndTheRestKeepsItsPlaceAtTheRight) {
   CTallimoDlg dialog;
   win32_test::RunModal(dialog, [](HWND window) {
@@ -402,6 +433,8 @@ TEST_P(GrowTest, ListTakesTheRoomAndTheRestKeepsItsPlaceAtTheRight) {
                                 : RECT{place.left + dx, place.top, place.right, place.bottom};
       EXPECT_EQ(Describe(PlaceInDialog(window, control)), Describe(expected))
           << "control " << ::GetDlgCtrlID(control);
+      EXPECT_TRUE(SomethingDrawnAt(window, expected))
+          << "control " << ::GetDlgCtrlID(control) << " is not drawn where it stands";
     }
   });
 }
