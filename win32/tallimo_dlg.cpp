@@ -156,6 +156,10 @@ bool CTallimoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     case WM_GETMINMAXINFO:
       OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
       return true;
+    // Before the dialog manager resizes the window to the new scale, which lays it out again.
+    case WM_DPICHANGED:
+      OnDpiChanged(LOWORD(wParam));
+      return false;
     // F1: the program carries no help text; the about box is the one thing Help can show.
     case WM_HELP:
       OnAboutButton();
@@ -196,6 +200,7 @@ void CTallimoDlg::RememberTemplateLayout() {
   RECT window;
   ::GetWindowRect(m_hWnd, &window);
   m_templateWindow = {window.right - window.left, window.bottom - window.top};
+  m_templateDpi = ::GetDpiForWindow(m_hWnd);
   for (HWND control = ::GetWindow(m_hWnd, GW_CHILD); control != nullptr;
        control = ::GetWindow(control, GW_HWNDNEXT)) {
     RECT place;
@@ -226,6 +231,28 @@ void CTallimoDlg::OnSize() {
   // moved into the room the window gained would stay hidden behind it until something else made
   // it draw itself again.
   ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void CTallimoDlg::OnDpiChanged(UINT dpi) {
+  if (m_templatePlaces.empty() || dpi == 0 || m_templateDpi == 0) return;
+  const auto scaled = [&](LONG length) {
+    return static_cast<LONG>(
+        ::MulDiv(length, static_cast<int>(dpi), static_cast<int>(m_templateDpi)));
+  };
+  // Places and sizes each on their own, as the dialog manager scales them.
+  for (TemplatePlace& control : m_templatePlaces) {
+    RECT& place = control.place;
+    const LONG width = scaled(place.right - place.left);
+    const LONG height = scaled(place.bottom - place.top);
+    place.left = scaled(place.left);
+    place.top = scaled(place.top);
+    place.right = place.left + width;
+    place.bottom = place.top + height;
+  }
+  for (SIZE* size : {&m_templateClient, &m_templateWindow}) {
+    *size = {scaled(size->cx), scaled(size->cy)};
+  }
+  m_templateDpi = dpi;
 }
 
 void CTallimoDlg::OnGetMinMaxInfo(MINMAXINFO& info) const {

@@ -69,6 +69,9 @@ class CTallimoDlg : public win32::CDialog {
   void RememberTemplateLayout();
   void OnSize();
   void OnGetMinMaxInfo(MINMAXINFO& info) const;
+  // On a monitor of another scale the dialog manager scales the dialog and its controls; what the
+  // layout starts from scales with them.
+  void OnDpiChanged(UINT dpi);
 
   // Lands every drop the worker has measured completely; returns the progress of the rest.
   drops::DropSession::News LandMeasuredDrops();
@@ -97,6 +100,7 @@ class CTallimoDlg : public win32::CDialog {
   std::vector<TemplatePlace> m_templatePlaces;
   SIZE m_templateClient{};
   SIZE m_templateWindow{};
+  UINT m_templateDpi = USER_DEFAULT_SCREEN_DPI;
 
   // The selection (edit positions) that the totals on show were computed with.
   win32::Selection m_calcSel;

@@ -394,9 +394,38 @@ struct GrowCase {
   const char* name;
   std::function<void(HWND dialog)> resize;
   bool grows;
+  // What happens to the dialog first, if anything.
+  std::function<void(HWND dialog)> before = nullptr;
 };
 
-void PrintTo(const GrowCase& c, std::ostream* out) { *out << c.name; }
+// What Windows does to a per-monitor dialog that moves to a monitor of half as many pixels per
+// inch again: it tells the dialog, scales its controls and resizes it to the size it suggests. The
+// controls then keep their scaled sizes, which the layout must not undo.
+void MoveToAMonitorOfHalfAsManyPixelsAgain(HWND dialog) {
+  const auto scaled = [](LONG length) { return ::MulDiv(length, 3, 2); };
+  const UINT dpi = scaled(static_cast<LONG>(::GetDpiForWindow(dialog)));
+  const RECT r = WindowRect(dialog);
+  RECT suggested{r.left, r.top, r.left + scaled(r.right - r.left),
+                 r.top + scaled(r.bottom - r.top)};
+  ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+  std::vector<std::pair<HWND, SIZE>> sizes;
+  for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr;
+       control = ::GetWindow(control, GW_HWNDNEXT)) {
+    const RECT place = PlaceInDialog(dialog, control);
+    const SIZE size{scaled(place.right), scaled(place.bottom)};
+    ::SetWindowPos(control, nullptr, scaled(place.left), scaled(place.top), size.cx, size.cy,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    if (::GetDlgCtrlID(control) != res::kIdcTimeEdit) sizes.emplace_back(control, size);
+  }
+  ::SetWindowPos(dialog, nullptr, 0, 0, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOMOVE | SWP_NOZORDER);
+  win32_test::Pump(dialog);
+  for (const auto& [control, size] : sizes) {
+    const RECT place = PlaceInDialog(dialog, control);
+    EXPECT_EQ(place.right, size.cx) << "control " << ::GetDlgCtrlID(control);
+    EXPECT_EQ(place.bottom, size.cy) << "control " << ::GetDlgCtrlID(control);
+  }
+}
 
 class GrowTest : public testing::TestWithParam<GrowCase> {};
 
@@ -406,6 +435,7 @@ class GrowTest : public testing::TestWithParam<GrowCase> {};
 TEST_P(GrowTest, ListTakesTheRoomAndTheRestKeepsItsPlaceAtTheRight) {
   CTallimoDlg dialog;
   win32_test::RunModal(dialog, [](HWND window) {
+    if (GetParam().before) GetParam().before(window);
     MINMAXINFO limits{};
     ::SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
     const RECT opened = WindowRect(window);
@@ -460,7 +490,15 @@ INSTANTIATE_TEST_SUITE_P(
                                ::SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left - 40,
                                               r.bottom - r.top - 30, SWP_NOMOVE | SWP_NOZORDER);
                              },
-                             false}),
+                             false},
+                    // The layout starts from the template's places at the monitor's scale.
+                    GrowCase{"LargerOnAMonitorOfAnotherScale",
+                             [](HWND dialog) {
+                               const RECT r = WindowRect(dialog);
+                               ::SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left + 240,
+                                              r.bottom - r.top + 120, SWP_NOMOVE | SWP_NOZORDER);
+                             },
+                             true, MoveToAMonitorOfHalfAsManyPixelsAgain}),
     [](const testing::TestParamInfo<GrowCase>& info) { return std::string(info.param.name); });
 
 bool IsClass(HWND control, const wchar_t* name) {
