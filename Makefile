@@ -133,6 +133,7 @@ package-windows:
 # for the installer's windows (-noreset: see the script). It takes a minute or so, so make test
 # leaves it to CI.
 test-package-windows: package-windows
+	@cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target tallimo_installer_pages
 	@xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24 -noreset" \
 	    tests/package/windows_test.sh $(WINDOWS_BUILD)
 

@@ -31,6 +31,9 @@ if(UNIX AND NOT APPLE)
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # Beside the libraries dpkg-shlibdeps finds: Qt's own translations, which the program loads for
+  # Qt's texts (the list's edit menu) when it speaks Japanese.
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-translations-l10n)
 
   set(doc_dir ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_PACKAGE_NAME})
 

@@ -82,16 +82,22 @@ endforeach()
 file(CONFIGURE OUTPUT ${types_nsh} CONTENT "${types}" @ONLY)
 
 file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE copyright REGEX "^Copyright " LIMIT_COUNT 1)
-set(nsi ${PROJECT_SOURCE_DIR}/res/windows/tallimo.nsi)
+set(nsis_dir ${PROJECT_SOURCE_DIR}/res/windows)
+set(icon ${PROJECT_SOURCE_DIR}/res/icons/128.ico)
 # -WX: a warning from makensis (a missing language string, a file not found) fails the build.
+set(makensis ${TALLIMO_MAKENSIS} -V2 -WX -INPUTCHARSET UTF8 -DVERSION=${PROJECT_VERSION}
+             -DCOPYRIGHT=${copyright} -DICON=${icon})
+# The uninstall program the installer puts beside the program (see uninstall.nsi).
+add_custom_command(OUTPUT ${stage}/uninstall.exe
+  COMMAND ${makensis} -DOUTFILE=${stage}/uninstall.exe ${nsis_dir}/uninstall.nsi
+  DEPENDS ${nsis_dir}/uninstall.nsi ${nsis_dir}/common.nsh ${icon}
+  VERBATIM)
 add_custom_command(OUTPUT ${package_base}-setup.exe
-  COMMAND ${TALLIMO_MAKENSIS} -V2 -WX -INPUTCHARSET UTF8
-          -DVERSION=${PROJECT_VERSION} -DHOMEPAGE=${PROJECT_HOMEPAGE_URL}
-          -DCOPYRIGHT=${copyright} -DICON=${PROJECT_SOURCE_DIR}/res/icons/128.ico
-          -DSTAGE=${stage} -DTYPES=${types_nsh} -DOUTFILE=${package_base}-setup.exe
-          $<$<BOOL:${TALLIMO_WITH_FFMPEG}>:-DFFMPEG>
-          $<$<BOOL:${TALLIMO_LIBOPENMPT_VERSION}>:-DLIBOPENMPT> ${nsi}
-  DEPENDS ${nsi} ${PROJECT_SOURCE_DIR}/res/icons/128.ico ${zipped_paths} ${types_nsh}
+  COMMAND ${makensis} -DHOMEPAGE=${PROJECT_HOMEPAGE_URL} -DSTAGE=${stage} -DTYPES=${types_nsh}
+          -DOUTFILE=${package_base}-setup.exe $<$<BOOL:${TALLIMO_WITH_FFMPEG}>:-DFFMPEG>
+          $<$<BOOL:${TALLIMO_LIBOPENMPT_VERSION}>:-DLIBOPENMPT> ${nsis_dir}/tallimo.nsi
+  DEPENDS ${nsis_dir}/tallimo.nsi ${nsis_dir}/common.nsh ${icon} ${zipped_paths}
+          ${stage}/uninstall.exe ${types_nsh}
   VERBATIM)
 
 add_custom_target(package_windows DEPENDS ${package_base}.zip ${package_base}-setup.exe)

@@ -30,6 +30,10 @@ inline constexpr int kIdCancel = 2;
 inline constexpr int kIdcMeasuringBar = 1004;
 inline constexpr int kIdcMeasuringCount = 1005;
 
+// What the main dialog's window has beyond its template, which stays as the dialog was designed:
+// a sizing frame (WS_THICKFRAME) and a maximise box (WS_MAXIMIZEBOX), so that the list can grow.
+inline constexpr unsigned long kMainDialogAddedStyle = 0x00040000 | 0x00010000;
+
 // Command number of the about entry appended to the system menu (low four bits clear, below
 // 0xF000).
 inline constexpr int kIdmAboutBox = 0x0010;

@@ -2,9 +2,9 @@
 # Takes docs/windows-dialog.png: the real tallimo.exe under Wine on a virtual X server, in the
 # tests' Wine prefix (where IPAPGothic stands in for "ＭＳ Ｐゴシック"), with two typed durations
 # and a drop of mixed audio and video files (WAV, MP3, FLAC, MP4, made with ffmpeg), and two lines
-# of the list selected.
+# of the list selected. VIEW "maximised" takes the window maximised, "about" its about box.
 # The program speaks the language of LOCALE (default en_US), built into the build folder's locales.
-# Usage: scripts/windows-screenshot.sh BUILD-WINDOWS-FOLDER OUTPUT.png [LOCALE]
+# Usage: scripts/windows-screenshot.sh BUILD-WINDOWS-FOLDER OUTPUT.png [LOCALE [VIEW]]
 #        (after make test-windows)
 set -euo pipefail
 
@@ -15,6 +15,7 @@ fi
 build=$(realpath "$1")
 output=$2
 locale=${3:-en_US}
+view=${4:-}
 "$(dirname "$0")/../tests/locales.sh" "$build/locales"
 export WINEPREFIX=$build/wine-prefix WINEDEBUG=-all LOCPATH=$build/locales
 export LC_ALL=$locale.UTF-8
@@ -64,7 +65,34 @@ expect_totals "1:57.20 0:00.00"
 # From the start of the second line to the end of the third: 0:42.30 and the dropped WAV file.
 wine "$remote" select 9 39
 expect_totals "1:57.20 0:45.55"
-import -window "$window" "$output"
-xdotool key Escape
+case $view in
+  maximised)
+    normal=$(xdotool getwindowgeometry "$window")
+    wine "$remote" maximise
+    # Until the window has grown, then for it to draw itself at its new size.
+    for _ in $(seq 50); do
+      [ "$(xdotool getwindowgeometry "$window")" != "$normal" ] && break
+      sleep 0.1
+    done
+    sleep 1
+    import -window "$window" "$output"
+    ;;
+  about)
+    wine "$remote" about
+    # The about box: the window with a caption ending in "Tallimo" that is not the main one.
+    about=
+    for _ in $(seq 100); do
+      about=$(xdotool search --onlyvisible --name "Tallimo$" | grep -vx "$window" | head -n 1) || true
+      [ -n "$about" ] && break
+      sleep 0.1
+    done
+    [ -n "$about" ] || { echo "the about box did not open" >&2; exit 1; }
+    sleep 1
+    import -window "$about" "$output"
+    xdotool windowfocus --sync "$about" key Escape
+    ;;
+  *) import -window "$window" "$output" ;;
+esac
+xdotool windowfocus --sync "$window" key Escape
 wait "$pid"
 pid=

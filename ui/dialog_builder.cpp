@@ -198,10 +198,11 @@ QWidget* CreateControl(const DialogTemplate& dialog, const ControlTemplate& cont
   Unsupported(dialog, control);
 }
 
-// The title bar shows what the style asks for; the frame stays fixed, as no template here has a
-// sizing border.
-Qt::WindowFlags FrameFlags(std::uint32_t style) {
-  Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint;
+// The title bar shows what the style asks for. An application's own window is a window of its own
+// to the window manager, which lets the user maximise it, as desktops let no dialog be.
+Qt::WindowFlags FrameFlags(std::uint32_t style, std::uint32_t exStyle) {
+  Qt::WindowFlags flags =
+      ((exStyle & kWsExAppWindow) ? Qt::Window : Qt::Dialog) | Qt::CustomizeWindowHint;
   if ((style & kWsCaption) == kWsCaption) flags |= Qt::WindowTitleHint;
   if (style & kWsSysMenu) {
     flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
@@ -290,7 +291,7 @@ QWidget* BuiltDialog::Control(int id) const {
 }
 
 BuiltDialog BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate) {
-  dialog.setWindowFlags(FrameFlags(dialogTemplate.style));
+  dialog.setWindowFlags(FrameFlags(dialogTemplate.style, dialogTemplate.exStyle));
   dialog.setWindowTitle(dialogTemplate.caption);
   dialog.setFont(DialogFont(dialogTemplate.fontFace, dialogTemplate.fontPoints));
   dialog.setAcceptDrops(dialogTemplate.exStyle & kWsExAcceptFiles);
@@ -298,7 +299,12 @@ BuiltDialog BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate) {
   BuiltDialog built;
   built.units = MeasureBaseUnits(dialog.font());
   const QRect client = DialogUnitsToPixels(QRect(QPoint(0, 0), dialogTemplate.size), built.units);
-  dialog.setFixedSize(client.size());
+  if (dialogTemplate.style & kWsThickFrame) {
+    dialog.setMinimumSize(client.size());
+    dialog.resize(client.size());
+  } else {
+    dialog.setFixedSize(client.size());
+  }
 
   QWidget* previousTabStop = nullptr;
   for (const ControlTemplate& control : dialogTemplate.controls) {
@@ -322,7 +328,7 @@ BuiltDialog BuildDialog(QDialog& dialog, const DialogTemplate& dialogTemplate) {
       // Statics and progress bars take no focus at all.
       widget->setFocusPolicy(Qt::ClickFocus);
     }
-    built.controls.push_back(BuiltControl{control.id, widget});
+    built.controls.push_back(BuiltControl{control.id, widget, geometry});
   }
   NameByLabels(dialogTemplate, built);
   SetMnemonicBuddies(dialogTemplate, built);

@@ -36,6 +36,7 @@ QFont DialogFont(const QString& face, int points);
 struct BuiltControl {
   int id = -1;
   QWidget* widget = nullptr;
+  QRect geometry;  // where the template puts it, in pixels
 };
 
 struct BuiltDialog {
@@ -45,7 +46,8 @@ struct BuiltDialog {
   QWidget* Control(int id) const;
 };
 
-// Sets the dialog's caption, font and fixed client size, creates one child widget per control in
+// Sets the dialog's caption, font and client size, fixed unless the template's style has a sizing
+// frame, which makes it the smallest size instead; creates one child widget per control in
 // template order (which is also the tab order) and gives the focus to the first tab stop. Edits,
 // progress bars and statics with an id get the text of the label beside or above them as their
 // accessible name.

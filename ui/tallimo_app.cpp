@@ -1,11 +1,17 @@
 // The application object.
 #include "ui/tallimo_app.h"
 
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QStringList>
+#include <QTranslator>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "drops/command_line.h"
+#include "ui/resources.h"
 #include "ui/tallimo_dlg.h"
 #include "ui/window_ops.h"
 
@@ -14,6 +20,20 @@ CTallimoApp::CTallimoApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationVersion(QStringLiteral(TALLIMO_VERSION));
   // Lets Wayland compositors find the installed desktop entry and its icon.
   setDesktopFileName(QStringLiteral("example.tallimo.Tallimo"));
+  InstallQtTranslations();
+}
+
+// Qt's source texts are English; Japanese comes from the translations the system keeps for Qt
+// (Debian's qt6-translations-l10n). Without them Qt's texts stay English.
+void CTallimoApp::InstallQtTranslations() {
+  if (ui::InterfaceLanguage() != ui::kLangJapanese) return;
+  auto* translator = new QTranslator(this);
+  if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    installTranslator(translator);
+  } else {
+    delete translator;
+  }
 }
 
 bool CTallimoApp::InitInstance(const std::vector<std::string>& arguments) {

@@ -1,5 +1,5 @@
-// The application object: names the program, reads its command line and shows the main dialog;
-// the program ends when the dialog closes.
+// The application object: names the program, has Qt speak its language, reads its command line and
+// shows the main dialog; the program ends when the dialog closes.
 #pragma once
 
 #include <QApplication>
@@ -21,5 +21,9 @@ class CTallimoApp : public QApplication {
   int ExitStatus() const { return m_exitStatus; }
 
  private:
+  // Qt's own texts, such as the edit menu of the list and of the address field, in the language of
+  // Tallimo's own.
+  void InstallQtTranslations();
+
   int m_exitStatus = 0;
 };

@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "res/resource.h"
+#include "timecalc/dialog_layout.h"
 #include "timecalc/dropped_lines.h"
 #include "timecalc/edit_text.h"
 #include "timecalc/time_totals.h"
@@ -35,7 +36,9 @@ CTallimoDlg::CTallimoDlg(QWidget* parent, std::unique_ptr<drops::Measurer> measu
             QMetaObject::invokeMethod(this, &CTallimoDlg::OnMeasuringNews, Qt::QueuedConnection);
           },
           std::move(measurer)) {
-  DoDataExchange(ui::BuildDialog(*this, ui::LoadDialogTemplate(res::kIddTallimoDialog)));
+  const ui::BuiltDialog built = ui::BuildDialog(*this, GrowingTemplate());
+  DoDataExchange(built);
+  RememberTemplateLayout(built);
   m_caption = windowTitle();
   ConnectSignals();
   OnInitDialog();
@@ -50,6 +53,33 @@ void CTallimoDlg::DoDataExchange(const ui::BuiltDialog& built) {
   m_totalAll->setObjectName(QStringLiteral("totalAll"));
   m_timeEdit->setObjectName(QStringLiteral("timeEdit"));
   m_aboutButton->setObjectName(QStringLiteral("aboutButton"));
+}
+
+ui::DialogTemplate CTallimoDlg::GrowingTemplate() {
+  ui::DialogTemplate dialogTemplate = ui::LoadDialogTemplate(res::kIddTallimoDialog);
+  dialogTemplate.style |= res::kMainDialogAddedStyle;
+  return dialogTemplate;
+}
+
+void CTallimoDlg::RememberTemplateLayout(const ui::BuiltDialog& built) {
+  m_templatePlaces = built.controls;
+  m_templateSize = minimumSize();
+}
+
+void CTallimoDlg::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  LayoutControls();
+}
+
+void CTallimoDlg::LayoutControls() {
+  const int grownX = width() - m_templateSize.width();
+  const int grownY = height() - m_templateSize.height();
+  for (const ui::BuiltControl& control : m_templatePlaces) {
+    const QRect& r = control.geometry;
+    const timecalc::ControlPlace place = timecalc::PlaceInGrownMainDialog(
+        control.id, {r.x(), r.y(), r.width(), r.height()}, grownX, grownY);
+    control.widget->setGeometry(place.x, place.y, place.width, place.height);
+  }
 }
 
 void CTallimoDlg::ConnectSignals() {

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QSize>
 #include <QStringList>
 #include <QtGlobal>
 #include <filesystem>
@@ -15,6 +16,7 @@
 
 #include "drops/drop_session.h"
 #include "timecalc/edit_text.h"
+#include "ui/dialog_builder.h"
 #include "ui/dropped_files.h"
 
 class CMeasuringDlg;
@@ -23,10 +25,6 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
-
-namespace ui {
-struct BuiltDialog;
-}
 
 class CTallimoDlg : public QDialog {
   Q_OBJECT
@@ -57,9 +55,15 @@ class CTallimoDlg : public QDialog {
   void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // Template 102 with a sizing frame and a maximise box, which the window has beyond its template.
+  static ui::DialogTemplate GrowingTemplate();
   void DoDataExchange(const ui::BuiltDialog& built);
+  // The list takes the room of a window larger than its template; the rest keeps its place.
+  void RememberTemplateLayout(const ui::BuiltDialog& built);
+  void LayoutControls();
   void ConnectSignals();
   void OnInitDialog();
   void AppendSystemMenuEntry(const QString& text);
@@ -87,6 +91,9 @@ class CTallimoDlg : public QDialog {
   QPushButton* m_aboutButton = nullptr;
   QIcon m_hIcon;
   QString m_caption;  // the template's
+  // Each control as the template places it, and the client size it is placed in.
+  std::vector<ui::BuiltControl> m_templatePlaces;
+  QSize m_templateSize;
   // Stands in for the system menu, which X11 and Wayland window managers do not let us extend.
   QMenu* m_sysMenu = nullptr;
 

@@ -15,6 +15,7 @@ inline constexpr std::uint32_t kWsBorder = 0x00800000;
 inline constexpr std::uint32_t kWsVScroll = 0x00200000;
 inline constexpr std::uint32_t kWsHScroll = 0x00100000;
 inline constexpr std::uint32_t kWsSysMenu = 0x00080000;
+inline constexpr std::uint32_t kWsThickFrame = 0x00040000;  // a frame the user can size
 // The same two bits mean the title bar's boxes on a window with a system menu and the tab stop on
 // a control.
 inline constexpr std::uint32_t kWsMinimizeBox = 0x00020000;
@@ -24,8 +25,10 @@ inline constexpr std::uint32_t kWsTabStop = 0x00010000;
 // Dialog style: the template names a font (DS_SETFONT).
 inline constexpr std::uint32_t kDsSetFont = 0x00000040;
 
-// Extended window style: the window takes dropped files (WS_EX_ACCEPTFILES).
+// Extended window styles: the window takes dropped files (WS_EX_ACCEPTFILES); it is an
+// application's own window on the taskbar, not a dialog of another (WS_EX_APPWINDOW).
 inline constexpr std::uint32_t kWsExAcceptFiles = 0x00000010;
+inline constexpr std::uint32_t kWsExAppWindow = 0x00040000;
 
 // Edit controls (ES_*).
 inline constexpr std::uint32_t kEsMultiline = 0x0004;

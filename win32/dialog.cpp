@@ -2,6 +2,8 @@
 #include "win32/dialog.h"
 
 #include <algorithm>
+#include <cstring>
+#include <span>
 #include <vector>
 
 #include "win32/window_ops.h"
@@ -76,9 +78,25 @@ void RemoveModeless(HWND dialog) {
   }
 }
 
+// A classic template starts with its style; an extended one (DLGTEMPLATEEX) with its version, the
+// signature 0xFFFF and the help id, then the extended style and the style.
+constexpr std::size_t kExtendedSignatureOffset = 2;
+constexpr std::size_t kExtendedStyleOffset = 12;
+
+// Centres a dialog as MFC does: one that was hidden before WM_INITDIALOG and still is, that is not
+// a child, and that OnInitDialog left where the template put it.
+void CenterIfUnplaced(HWND dialog, const RECT& before) {
+  if (::GetWindowLongW(dialog, GWL_STYLE) & (WS_VISIBLE | WS_CHILD)) return;
+  RECT now;
+  ::GetWindowRect(dialog, &now);
+  if (now.left != before.left || now.top != before.top) return;
+  CenterWindow(dialog);
+}
+
 }  // namespace
 
-CDialog::CDialog(int templateId, HWND parent) : m_templateId(templateId), m_parent(parent) {}
+CDialog::CDialog(int templateId, HWND parent, DWORD addedStyle)
+    : m_templateId(templateId), m_parent(parent), m_addedStyle(addedStyle) {}
 
 CDialog::~CDialog() {
   if (m_hWnd == nullptr) return;
@@ -88,9 +106,24 @@ CDialog::~CDialog() {
   ::DestroyWindow(m_hWnd);
 }
 
+const DLGTEMPLATE* CDialog::Template(std::vector<std::byte>& copy) const {
+  const std::span<const std::byte> bytes = LoadResourceBytes(RT_DIALOG, m_templateId);
+  if (bytes.size() < kExtendedStyleOffset + sizeof(DWORD)) return nullptr;
+  if (m_addedStyle == 0) return reinterpret_cast<const DLGTEMPLATE*>(bytes.data());
+  copy.assign(bytes.begin(), bytes.end());
+  WORD signature;
+  std::memcpy(&signature, copy.data() + kExtendedSignatureOffset, sizeof(signature));
+  const std::size_t offset = signature == 0xFFFF ? kExtendedStyleOffset : 0;
+  DWORD style;
+  std::memcpy(&style, copy.data() + offset, sizeof(style));
+  style |= m_addedStyle;
+  std::memcpy(copy.data() + offset, &style, sizeof(style));
+  return reinterpret_cast<const DLGTEMPLATE*>(copy.data());
+}
+
 INT_PTR CDialog::DoModal() {
-  const auto* dialogTemplate =
-      static_cast<const DLGTEMPLATE*>(LoadResourceData(RT_DIALOG, m_templateId));
+  std::vector<std::byte> copy;
+  const DLGTEMPLATE* dialogTemplate = Template(copy);
   if (dialogTemplate == nullptr) return -1;
   const INT_PTR result =
       ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), dialogTemplate, m_parent,
@@ -100,8 +133,8 @@ INT_PTR CDialog::DoModal() {
 }
 
 bool CDialog::Create() {
-  const auto* dialogTemplate =
-      static_cast<const DLGTEMPLATE*>(LoadResourceData(RT_DIALOG, m_templateId));
+  std::vector<std::byte> copy;
+  const DLGTEMPLATE* dialogTemplate = Template(copy);
   if (dialogTemplate == nullptr) return false;
   HWND window = ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), dialogTemplate, m_parent,
                                              &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
@@ -119,9 +152,12 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
     auto* dialog = reinterpret_cast<CDialog*>(lParam);
     ::SetWindowLongPtrW(window, DWLP_USER, lParam);
     dialog->m_hWnd = window;
+    RECT placed;
+    ::GetWindowRect(window, &placed);
     const BOOL focusFirstTabStop = dialog->OnInitDialog();
     // After OnInitDialog, so that texts it sets are fitted too.
     dialog->m_fittedFonts = FitStaticTexts(window);
+    CenterIfUnplaced(window, placed);
     return focusFirstTabStop;
   }
   auto* dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(window, DWLP_USER));

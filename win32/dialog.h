@@ -3,11 +3,13 @@
 // window; the object rides in the window's DWLP_USER slot, and every message reaches a virtual
 // handler. Derived dialogs route the messages they handle in OnMessage, one switch in the order of
 // their message map. Statics whose text the dialog's font does not fit get a narrower font as the
-// dialog starts (fit_text.h).
+// dialog starts (fit_text.h). A dialog that OnInitDialog does not move opens centred over its
+// owner, or on its monitor's work area, as MFC opens one.
 #pragma once
 
 #include <windows.h>
 
+#include <cstddef>
 #include <vector>
 
 #include "win32/fit_text.h"
@@ -16,7 +18,8 @@ namespace win32 {
 
 class CDialog {
  public:
-  CDialog(int templateId, HWND parent);
+  // `addedStyle`: window styles the window gets beyond its template's, a sizing frame say.
+  CDialog(int templateId, HWND parent, DWORD addedStyle = 0);
   // A modeless dialog's window still there goes with the object.
   virtual ~CDialog();
   CDialog(const CDialog&) = delete;
@@ -52,9 +55,13 @@ class CDialog {
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+  // The template in the program's language with the added styles, or null; `copy` holds it when
+  // it had to be changed.
+  const DLGTEMPLATE* Template(std::vector<std::byte>& copy) const;
 
   int m_templateId;
   HWND m_parent;
+  DWORD m_addedStyle;
   // The narrower fonts of statics whose text the dialog font did not fit; they go with the window.
   std::vector<UniqueFont> m_fittedFonts;
 };

@@ -1,7 +1,8 @@
-// Narrowing a static's font until its text fits. Windows narrows a font by its average character
-// width (LOGFONT lfWidth), in whole pixels, so the steps are coarse: about a sixth of the width at
-// 9 points. The text is measured as the static draws it, with DrawTextW, wrapped where the static
-// wraps it: a wrapped word on a line the static has no room for is as lost as a cut-off one.
+// Narrowing a static's or a read-only field's font until its text fits. Windows narrows a font by
+// its average character width (LOGFONT lfWidth), in whole pixels, so the steps are coarse: about a
+// sixth of the width at 9 points. The text is measured as the static draws it, with DrawTextW,
+// wrapped where the static wraps it: a wrapped word on a line the static has no room for is as lost
+// as a cut-off one.
 #include "win32/fit_text.h"
 
 #include <algorithm>
@@ -39,13 +40,21 @@ bool Wraps(DWORD style) {
   }
 }
 
-bool IsTextStatic(HWND window) {
+enum class Kind { kNone, kStatic, kReadOnlyField };
+
+// Text statics, and one-line edit boxes that show a text to read and copy, not to change.
+Kind KindOf(HWND window) {
   wchar_t className[16] = {};
   ::GetClassNameW(window, className, 16);
-  if (::_wcsicmp(className, L"Static") != 0) return false;
   const DWORD style = static_cast<DWORD>(::GetWindowLongW(window, GWL_STYLE));
+  if (::_wcsicmp(className, L"Edit") == 0) {
+    return (style & ES_READONLY) != 0 && (style & ES_MULTILINE) == 0 ? Kind::kReadOnlyField
+                                                                     : Kind::kNone;
+  }
+  if (::_wcsicmp(className, L"Static") != 0) return Kind::kNone;
   const DWORD type = style & SS_TYPEMASK;
-  return Wraps(style) || type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP;
+  return Wraps(style) || type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP ? Kind::kStatic
+                                                                        : Kind::kNone;
 }
 
 struct StaticText {
@@ -82,18 +91,31 @@ int AverageCharWidth(HDC dc, HFONT font) {
   return metrics.tmAveCharWidth;
 }
 
-// The narrowed font for a static that needs one, or null: narrower first, then a pixel smaller
+// Where and how the control draws its text: a static in its client area, wrapped as its style
+// says; an edit box on one line within its formatting rectangle, inside its margins.
+void Describe(HWND control, Kind kind, StaticText& shown) {
+  const DWORD style = static_cast<DWORD>(::GetWindowLongW(control, GWL_STYLE));
+  if (kind == Kind::kReadOnlyField) {
+    shown.format = DT_SINGLELINE | DT_NOPREFIX;
+    RECT formatting{};
+    ::SendMessageW(control, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&formatting));
+    shown.client = {0, 0, formatting.right - formatting.left, formatting.bottom - formatting.top};
+    return;
+  }
+  shown.format = DT_EXPANDTABS | (Wraps(style) ? DT_WORDBREAK : DT_SINGLELINE) |
+                 ((style & SS_NOPREFIX) != 0 ? DT_NOPREFIX : 0);
+  ::GetClientRect(control, &shown.client);
+}
+
+// The narrowed font for a control that needs one, or null: narrower first, then a pixel smaller
 // and narrower again, and so on, the first that fits; the last tried when none does. A face
-// whose lines are taller than the static's gets smaller at once, as narrowing does not help it.
-UniqueFont FitStatic(HWND control) {
+// whose lines are taller than the control's gets smaller at once, as narrowing does not help it.
+UniqueFont FitControl(HWND control, Kind kind) {
   StaticText shown;
   shown.text = GetText(control);
   const auto font = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
   if (shown.text.empty() || font == nullptr) return nullptr;
-  const DWORD style = static_cast<DWORD>(::GetWindowLongW(control, GWL_STYLE));
-  shown.format = DT_EXPANDTABS | (Wraps(style) ? DT_WORDBREAK : DT_SINGLELINE) |
-                 ((style & SS_NOPREFIX) != 0 ? DT_NOPREFIX : 0);
-  ::GetClientRect(control, &shown.client);
+  Describe(control, kind, shown);
 
   HDC dc = ::GetDC(control);
   UniqueFont fitted;
@@ -137,8 +159,9 @@ std::vector<UniqueFont> FitStaticTexts(HWND dialog) {
   std::vector<UniqueFont> fonts;
   for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr;
        control = ::GetWindow(control, GW_HWNDNEXT)) {
-    if (!IsTextStatic(control)) continue;
-    if (UniqueFont font = FitStatic(control)) fonts.push_back(std::move(font));
+    const Kind kind = KindOf(control);
+    if (kind == Kind::kNone) continue;
+    if (UniqueFont font = FitControl(control, kind)) fonts.push_back(std::move(font));
   }
   return fonts;
 }

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "res/resource.h"
+#include "timecalc/dialog_layout.h"
 #include "timecalc/dropped_lines.h"
 #include "timecalc/edit_text.h"
 #include "timecalc/time_totals.h"
@@ -58,7 +59,7 @@ bool CanMoveSelection(UINT message) {
 }  // namespace
 
 CTallimoDlg::CTallimoDlg(HWND parent, std::unique_ptr<drops::Measurer> measurer)
-    : win32::CDialog(res::kIddTallimoDialog, parent),
+    : win32::CDialog(res::kIddTallimoDialog, parent, res::kMainDialogAddedStyle),
       m_hIcon(win32::LoadIconGroup(res::kIdrMainFrame, ::GetSystemMetrics(SM_CXICON),
                                    ::GetSystemMetrics(SM_CYICON))),
       m_hSmallIcon(win32::LoadIconGroup(res::kIdrMainFrame, ::GetSystemMetrics(SM_CXSMICON),
@@ -74,6 +75,7 @@ void CTallimoDlg::DoDataExchange() {
 BOOL CTallimoDlg::OnInitDialog() {
   DoDataExchange();
   m_caption = win32::GetText(m_hWnd);
+  RememberTemplateLayout();
 
   const std::u16string aboutEntry = win32::LoadStringText(res::kIdsAboutBox);
   if (!aboutEntry.empty()) {
@@ -149,6 +151,16 @@ bool CTallimoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     case WM_DESTROY:
       OnDestroy();
       return false;
+    case WM_SIZE:
+      if (wParam != SIZE_MINIMIZED) OnSize();
+      return false;
+    case WM_GETMINMAXINFO:
+      OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lParam));
+      return true;
+    // Before the dialog manager resizes the window to the new scale, which lays it out again.
+    case WM_DPICHANGED:
+      OnDpiChanged(LOWORD(wParam));
+      return false;
     // F1: the program carries no help text; the about box is the one thing Help can show.
     case WM_HELP:
       OnAboutButton();
@@ -180,6 +192,73 @@ bool CTallimoDlg::OnPaint() {
   ::DrawIcon(dc, x, y, m_hIcon);
   ::EndPaint(m_hWnd, &paint);
   return true;
+}
+
+void CTallimoDlg::RememberTemplateLayout() {
+  RECT client;
+  ::GetClientRect(m_hWnd, &client);
+  m_templateClient = {client.right, client.bottom};
+  RECT window;
+  ::GetWindowRect(m_hWnd, &window);
+  m_templateWindow = {window.right - window.left, window.bottom - window.top};
+  m_templateDpi = ::GetDpiForWindow(m_hWnd);
+  for (HWND control = ::GetWindow(m_hWnd, GW_CHILD); control != nullptr;
+       control = ::GetWindow(control, GW_HWNDNEXT)) {
+    RECT place;
+    ::GetWindowRect(control, &place);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&place), 2);
+    m_templatePlaces.push_back(
+        {control, static_cast<int>(static_cast<short>(::GetDlgCtrlID(control))), place});
+  }
+}
+
+void CTallimoDlg::OnSize() {
+  if (m_templatePlaces.empty()) return;
+  RECT client;
+  ::GetClientRect(m_hWnd, &client);
+  HDWP moves = ::BeginDeferWindowPos(static_cast<int>(m_templatePlaces.size()));
+  for (const TemplatePlace& control : m_templatePlaces) {
+    const RECT& r = control.place;
+    const timecalc::ControlPlace place = timecalc::PlaceInGrownMainDialog(
+        control.id, {r.left, r.top, r.right - r.left, r.bottom - r.top},
+        client.right - m_templateClient.cx, client.bottom - m_templateClient.cy);
+    if (moves != nullptr) {
+      moves = ::DeferWindowPos(moves, control.control, nullptr, place.x, place.y, place.width,
+                               place.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+  if (moves != nullptr) ::EndDeferWindowPos(moves);
+  // The dialog draws its background over its controls (it does not clip them): a control that
+  // moved into the room the window gained would stay hidden behind it until something else made
+  // it draw itself again.
+  ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void CTallimoDlg::OnDpiChanged(UINT dpi) {
+  if (m_templatePlaces.empty() || dpi == 0 || m_templateDpi == 0) return;
+  const auto scaled = [&](LONG length) {
+    return static_cast<LONG>(
+        ::MulDiv(length, static_cast<int>(dpi), static_cast<int>(m_templateDpi)));
+  };
+  // Places and sizes each on their own, as the dialog manager scales them.
+  for (TemplatePlace& control : m_templatePlaces) {
+    RECT& place = control.place;
+    const LONG width = scaled(place.right - place.left);
+    const LONG height = scaled(place.bottom - place.top);
+    place.left = scaled(place.left);
+    place.top = scaled(place.top);
+    place.right = place.left + width;
+    place.bottom = place.top + height;
+  }
+  for (SIZE* size : {&m_templateClient, &m_templateWindow}) {
+    *size = {scaled(size->cx), scaled(size->cy)};
+  }
+  m_templateDpi = dpi;
+}
+
+void CTallimoDlg::OnGetMinMaxInfo(MINMAXINFO& info) const {
+  if (m_templatePlaces.empty()) return;
+  info.ptMinTrackSize = {m_templateWindow.cx, m_templateWindow.cy};
 }
 
 void CTallimoDlg::OnAboutButton() {

@@ -67,6 +67,14 @@ class CTallimoDlg : public win32::CDialog {
   void OnProgressDelay();
   void OnCancelMeasuring();
   void EndMeasuring();
+  // The window can grow beyond its template, never shrink below it: the list takes the room.
+  void RememberTemplateLayout();
+  void OnSize();
+  void OnGetMinMaxInfo(MINMAXINFO& info) const;
+  // On a monitor of another scale the dialog manager scales the dialog and its controls; what the
+  // layout starts from scales with them.
+  void OnDpiChanged(UINT dpi);
+
   // Lands every drop the worker has measured completely; returns the progress of the rest.
   drops::DropSession::News LandMeasuredDrops();
   void LandDrop(const drops::DropSession::Landed& landed);
@@ -85,6 +93,18 @@ class CTallimoDlg : public win32::CDialog {
   HICON m_hIcon;
   HICON m_hSmallIcon;
   std::u16string m_caption;  // the template's
+
+  // Each control's place as the template puts it, the client area's size and the window's size
+  // then: what a larger window is laid out from, and the smallest it may be.
+  struct TemplatePlace {
+    HWND control;
+    int id;
+    RECT place;
+  };
+  std::vector<TemplatePlace> m_templatePlaces;
+  SIZE m_templateClient{};
+  SIZE m_templateWindow{};
+  UINT m_templateDpi = USER_DEFAULT_SCREEN_DPI;
 
   // The selection (edit positions) that the totals on show were computed with.
   win32::Selection m_calcSel;

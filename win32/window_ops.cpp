@@ -3,6 +3,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 namespace win32 {
 
 std::u16string GetText(HWND window) {
@@ -55,11 +57,17 @@ LANGID ResourceLanguage() {
 }
 
 const void* LoadResourceData(const wchar_t* type, int id) {
+  return LoadResourceBytes(type, id).data();
+}
+
+std::span<const std::byte> LoadResourceBytes(const wchar_t* type, int id) {
   const HMODULE module = ::GetModuleHandleW(nullptr);
   HRSRC found = ::FindResourceExW(module, type, MAKEINTRESOURCEW(id), ResourceLanguage());
-  if (found == nullptr) return nullptr;
+  if (found == nullptr) return {};
   HGLOBAL loaded = ::LoadResource(module, found);
-  return loaded == nullptr ? nullptr : ::LockResource(loaded);
+  const void* data = loaded == nullptr ? nullptr : ::LockResource(loaded);
+  if (data == nullptr) return {};
+  return {static_cast<const std::byte*>(data), ::SizeofResource(module, found)};
 }
 
 std::u16string LoadStringText(UINT id) {
@@ -74,6 +82,28 @@ std::u16string LoadStringText(UINT id) {
 HICON LoadIconGroup(int id, int width, int height) {
   return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
                                          IMAGE_ICON, width, height, LR_SHARED));
+}
+
+void CenterWindow(HWND window) {
+  HWND owner = ::GetWindow(window, GW_OWNER);
+  if (owner != nullptr && (!::IsWindowVisible(owner) || ::IsIconic(owner))) owner = nullptr;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  ::GetMonitorInfoW(
+      ::MonitorFromWindow(owner != nullptr ? owner : window, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT area = monitor.rcWork;
+  RECT over = area;
+  if (owner != nullptr) ::GetWindowRect(owner, &over);
+  RECT own;
+  ::GetWindowRect(window, &own);
+  const LONG width = own.right - own.left;
+  const LONG height = own.bottom - own.top;
+  // Within the work area, its top left corner first where the window is larger than the area.
+  const LONG x =
+      std::max(std::min((over.left + over.right) / 2 - width / 2, area.right - width), area.left);
+  const LONG y =
+      std::max(std::min((over.top + over.bottom) / 2 - height / 2, area.bottom - height), area.top);
+  ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void RefreshCursor(HWND window) {

@@ -6,6 +6,8 @@
 // Builds on the types that windows.h declares.
 #include <shellapi.h>
 
+#include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,12 +55,19 @@ LANGID ResourceLanguage();
 
 // A resource of the program in ResourceLanguage(), or null.
 const void* LoadResourceData(const wchar_t* type, int id);
+// The same with its size in bytes; empty when there is none.
+std::span<const std::byte> LoadResourceBytes(const wchar_t* type, int id);
 
 // A string of the program's string table in ResourceLanguage(); empty when there is none.
 std::u16string LoadStringText(UINT id);
 
 // The image of an icon group that suits the given size best; shared, so never destroyed.
 HICON LoadIconGroup(int id, int width, int height);
+
+// Centres a top-level window over its owner, or on the work area of its monitor when it has no
+// owner on show, and keeps it within that work area, as MFC centres a dialog that its start did
+// not place.
+void CenterWindow(HWND window);
 
 // Has the window under the mouse pointer choose its pointer again, as a move of the mouse would
 // make it do, when that window is `window` or one of its controls: a change of what the window

@@ -3,7 +3,8 @@
 ; makensis and passes what comes from the build:
 ;   VERSION    the project version, four numbers     HOMEPAGE   the home page address
 ;   COPYRIGHT  the copyright line of LICENSE         ICON       the program's icon
-;   STAGE      the folder holding tallimo.exe, tallimo-measure.exe and LICENSE.txt
+;   STAGE      the folder holding tallimo.exe, tallimo-measure.exe, LICENSE.txt and the uninstall
+;              program uninstall.exe (made from uninstall.nsi)
 ;   TYPES      a file of TALLIMO_SUPPORTED_TYPE lines, one per extension of drops/media_types.txt
 ;              and drops/playlist_types.txt
 ;   FFMPEG     defined when tallimo-measure.exe has FFmpeg inside: STAGE then also holds its
@@ -11,102 +12,40 @@
 ;   LIBOPENMPT defined when libopenmpt is inside too: STAGE then also holds its licence
 ;              libopenmpt-LICENSE.txt
 ;   OUTFILE    the installer to write
-Unicode true
-; The program is 64-bit, so the installer is too: it runs wherever the program does, a Wine
-; without 32-bit support included, where a 32-bit installer ends at once with status 0.
-Target amd64-unicode
-SetCompressor /SOLID lzma
-ManifestDPIAware true
-XPStyle on
+!include "${__FILEDIR__}\common.nsh"
 
-!include MUI2.nsh
-!include FileFunc.nsh
-!include LogicLib.nsh
-
-!define PUBLISHER "The Tallimo developers"
-!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tallimo"
-; "Open with": the program's own application key, which names the file types it opens without
-; taking any of them over (no ProgID, no default).
-!define OPEN_WITH_KEY "Software\Classes\Applications\tallimo.exe"
 ; The shell's drop target for programs: a verb with it starts the program once with every selected
 ; file on its command line, as a drop on the program's icon does, instead of once per file.
 !define EXE_DROP_TARGET "{FFE2A43C-56B9-4bf5-9A79-CC6D4285608A}"
 
-Name "Tallimo"
 OutFile "${OUTFILE}"
-BrandingText "Tallimo ${VERSION}"
-; Per user: the user's own program folder, the user's registry and Start menu, as Windows
-; installs per-user applications; an earlier installation elsewhere is upgraded where it is.
-RequestExecutionLevel user
+; An earlier installation elsewhere is upgraded where it is.
 InstallDir "$LOCALAPPDATA\Programs\Tallimo"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" InstallLocation
 
 !define MUI_ICON "${ICON}"
-!define MUI_UNICON "${ICON}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\tallimo.exe"
 !define MUI_FINISHPAGE_TEXT "$(TallimoFinished)"
+; Room for the text's six lines or so above the box that starts Tallimo, in either language.
+!define MUI_FINISHPAGE_TEXT_LARGE
 
 !insertmacro MUI_PAGE_LICENSE "${STAGE}/LICENSE.txt"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
-!insertmacro MUI_UNPAGE_CONFIRM
-!insertmacro MUI_UNPAGE_INSTFILES
 
-; The installer picks the language of the user's Windows; English, the first, serves every user
-; whose language is neither of the two.
-!insertmacro MUI_LANGUAGE "English"
-!insertmacro MUI_LANGUAGE "Japanese"
+!insertmacro TALLIMO_LANGUAGES "Tallimo Setup"
 
-VIProductVersion ${VERSION}
-VIFileVersion ${VERSION}
-VIAddVersionKey /LANG=${LANG_ENGLISH} ProductName "Tallimo"
-VIAddVersionKey /LANG=${LANG_ENGLISH} ProductVersion ${VERSION}
-VIAddVersionKey /LANG=${LANG_ENGLISH} FileVersion ${VERSION}
-VIAddVersionKey /LANG=${LANG_ENGLISH} FileDescription "Tallimo Setup"
-VIAddVersionKey /LANG=${LANG_ENGLISH} CompanyName "${PUBLISHER}"
-VIAddVersionKey /LANG=${LANG_ENGLISH} LegalCopyright "${COPYRIGHT}"
-
-LangString TallimoRunning ${LANG_ENGLISH} \
-  "Tallimo is running from $INSTDIR and cannot be replaced or removed.$\r$\n$\r$\nClose it, then choose Retry."
-LangString TallimoRunning ${LANG_JAPANESE} \
-  "Tallimo が $INSTDIR から実行中のため、置き換えも削除もできません。$\r$\n$\r$\nTallimo を閉じてから [再試行] を選んでください。"
 LangString TallimoFinished ${LANG_ENGLISH} \
-  "Tallimo is installed.$\r$\n$\r$\nType durations into its list, or drop files on its window: audio and video files (MP3, FLAC, M4A, Ogg, Opus, WAV, MP4, MKV, AVI and more) add their play length, measured as Tallimo on Linux measures them; playlists and cue sheets add each of their tracks."
+  "Tallimo is installed.$\r$\n$\r$\nType durations into its list, or drop files on its window: audio and video files (MP3, FLAC, M4A, WAV, MP4, MKV and more) add their play length, playlists and cue sheets a line per track."
 LangString TallimoFinished ${LANG_JAPANESE} \
-  "Tallimo をインストールしました。$\r$\n$\r$\n一覧に時間を入力するか、ファイルをウィンドウにドロップしてください。音声・動画ファイル（MP3、FLAC、M4A、Ogg、Opus、WAV、MP4、MKV、AVI など）は Linux 版と同じように測った再生時間が入ります。プレイリストやキューシートは曲ごとに入ります。"
+  "Tallimo をインストールしました。$\r$\n$\r$\n一覧に時間を入力するか、ファイルをウィンドウにドロップしてください。音声・動画ファイル（MP3、FLAC、M4A、WAV、MP4、MKV など）は再生時間が、プレイリストとキューシートは曲ごとの行が入ります。"
 LangString TallimoDescription ${LANG_ENGLISH} "Adds up lists of durations"
 LangString TallimoDescription ${LANG_JAPANESE} "時間の一覧を合計します"
 
-; A running Tallimo keeps its exe from being written or deleted, which would leave an old program
-; or half an uninstallation behind. Ask until it is closed; a silent run gives up instead (exit
-; code 2) and changes nothing.
-!macro TALLIMO_WAIT_UNTIL_CLOSED UN
-  Function ${UN}WaitUntilClosed
-    ${Do}
-      ${IfNot} ${FileExists} "$INSTDIR\tallimo.exe"
-        Return
-      ${EndIf}
-      ClearErrors
-      FileOpen $0 "$INSTDIR\tallimo.exe" a
-      ${IfNot} ${Errors}
-        FileClose $0
-        Return
-      ${EndIf}
-      ${If} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(TallimoRunning)" /SD IDCANCEL IDCANCEL`
-        Abort "$(TallimoRunning)"
-      ${EndIf}
-    ${Loop}
-  FunctionEnd
-!macroend
 !insertmacro TALLIMO_WAIT_UNTIL_CLOSED ""
-!insertmacro TALLIMO_WAIT_UNTIL_CLOSED "un."
 
 Function .onInit
-  SetShellVarContext current
-FunctionEnd
-
-Function un.onInit
   SetShellVarContext current
 FunctionEnd
 
@@ -123,7 +62,7 @@ Section
 !ifdef LIBOPENMPT
   File "${STAGE}/libopenmpt-LICENSE.txt"
 !endif
-  WriteUninstaller "$INSTDIR\uninstall.exe"
+  File "${STAGE}/uninstall.exe"
   CreateShortcut "$SMPROGRAMS\Tallimo.lnk" "$INSTDIR\tallimo.exe" "" "$INSTDIR\tallimo.exe" 0 \
     SW_SHOWNORMAL "" "$(TallimoDescription)"
 
@@ -157,21 +96,4 @@ Section
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" NoRepair 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" EstimatedSize $0
-SectionEnd
-
-; Only what the installer put there: the folder goes only if nothing of the user's is left in it.
-Section Uninstall
-  Call un.WaitUntilClosed
-  Delete "$INSTDIR\tallimo.exe"
-  Delete "$INSTDIR\tallimo-measure.exe"
-  Delete "$INSTDIR\LICENSE.txt"
-  Delete "$INSTDIR\FFmpeg-LGPL-2.1.txt"
-  Delete "$INSTDIR\FFmpeg-NOTICE.txt"
-  Delete "$INSTDIR\libopenmpt-LICENSE.txt"
-  Delete "$INSTDIR\uninstall.exe"
-  RMDir "$INSTDIR"
-  Delete "$SMPROGRAMS\Tallimo.lnk"
-  Delete "$SENDTO\Tallimo.lnk"
-  DeleteRegKey HKCU "${OPEN_WITH_KEY}"
-  DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd

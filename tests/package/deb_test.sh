@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the Debian package that `make package` built: lintian finds no error and no warning the
-# README does not accept; then, as root only, the package installs with apt-get, its desktop entry
+# README does not accept; the package holds the icon at every size and depends on Qt's
+# translations; then, as root only, the package installs with apt-get, its desktop entry
 # and metadata validate, the program starts and stays up, and a purge leaves none of its files.
 # The package is removed again whatever happens. Usage: deb_test.sh BUILD_DIR
 set -euo pipefail
@@ -34,6 +35,20 @@ while read -r severity _ tag _; do
 done <<<"$lintian_output"
 [ "$faults" -eq 0 ] || fail "$faults lintian finding(s) to fix"
 echo "lintian: no errors, no warnings beyond those the README accepts"
+
+# What the package holds beyond its programs: the program's icon at every size of the icon theme's
+# folders up to 256 and as an SVG drawing, and a dependency on Qt's translations, which the program
+# loads for Qt's own texts.
+contents=$(dpkg-deb -c "$deb" | awk '{ print $NF }')
+for size in 16 22 24 32 48 64 128 256; do
+  grep -qx "./usr/share/icons/hicolor/${size}x${size}/apps/$id.png" <<<"$contents" ||
+    fail "the package has no ${size}x${size} icon"
+done
+grep -qx "./usr/share/icons/hicolor/scalable/apps/$id.svg" <<<"$contents" ||
+  fail "the package has no scalable icon"
+dpkg-deb -f "$deb" Depends | tr ',' '\n' | grep -qx ' *qt6-translations-l10n' ||
+  fail "the package does not depend on qt6-translations-l10n"
+echo "contents: the icon in 8 sizes and as SVG, and Qt's translations among the dependencies"
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "deb_test: skipped installing the package: that needs root (CI runs it as root)"

@@ -6,11 +6,13 @@
 # licence, the Start-menu shortcut, the "Send to" shortcut, the "Open with" registration for the
 # types of drops/media_types.txt and drops/playlist_types.txt and the "Apps & features" entry in
 # place; the program starts from the shortcut and stays up, and from "Send to" with every path in
-# one start; installing or uninstalling while it runs fails and changes nothing; installing again
-# upgrades in place; the
-# registered quiet uninstall removes it all and leaves nothing else behind; the installer and the
-# uninstaller speak Japanese to a Japanese user and English to an English one. Whatever fails, the
-# prefix is left without any trace of Tallimo. Usage: windows_test.sh BUILD_DIR
+# one start; installing, uninstalling and the registered quiet uninstall while it runs fail with
+# status 2 and change nothing; installing again upgrades in place; the registered quiet uninstall
+# removes it all; every page of the installer and the uninstaller, walked through as a user clicks
+# on, shows its whole text in English and Japanese at 96 and 144 dots per inch; the installer and
+# the uninstaller speak Japanese to a Japanese user and English to an English one; and nothing
+# else is left behind. Whatever fails, the prefix is left without any trace of Tallimo.
+# Usage: windows_test.sh BUILD_DIR
 set -euo pipefail
 
 # -noreset: Xvfb otherwise restarts whenever its last client leaves, as Wine does between two
@@ -84,6 +86,9 @@ iconv -f UTF-8 -t UTF-16 "$readme" >/dev/null 2>&1 || fail "README.txt is not UT
 for phrase in "Tallimo $version" tallimo.exe "$homepage"; do
   grep -qF -- "$phrase" "$readme" || fail "README.txt does not mention $phrase"
 done
+# The home page address ends its paragraph in both languages.
+[ "$(grep -A1 -e '^Home page: ' -e '^ホームページ: ' "$readme" | grep -c $'^\r$')" -eq 2 ] ||
+  fail "README.txt does not end a paragraph after each home page address"
 ok "the zip: tallimo.exe and tallimo-measure.exe as built, $texts and README.txt with CR LF line ends, nothing else"
 
 # A 32-bit installer would start under this Wine, do nothing and still end with status 0.
@@ -121,6 +126,7 @@ remove_traces() {
   rm -rf "$install_dir" "$shortcut" "$send_to" "$temp_dir"/~nsu*.tmp "$temp_dir"/ns*.tmp
   wine reg delete "$key" /f >/dev/null 2>&1 || true
   wine reg delete "$open_with" /f >/dev/null 2>&1 || true
+  wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
 }
 cleanup() {
   if [ -n "$running" ]; then kill "$running" 2>/dev/null || true; fi
@@ -167,7 +173,8 @@ find_window() {
 }
 
 # Starts PROGRAM (a Windows path or a file) in LOCALE without waiting, expects a window titled
-# TITLE, then closes it with Escape, which is Cancel on every page that opens first.
+# TITLE, then closes it with Escape, which is Cancel on every page that opens first. The window
+# may be another program's that PROGRAM started: Wine's end says that all have ended.
 expect_title() {
   local locale=$1 title=$2 program=$3 window name pid
   shift 3
@@ -179,9 +186,31 @@ expect_title() {
   name=${name%"${name##*[! ]}"}
   [ "$name" = "$title" ] || fail "$program in $locale shows '$name', not '$title'"
   xdotool windowfocus --sync "$window" key Escape
-  timeout 60 tail --pid="$pid" -f /dev/null || fail "$program did not close on Escape"
+  wait_for_wine
   wait "$pid" || true
   running=
+}
+
+# Starts PROGRAM in LOCALE and walks its pages with the page helper, as a user clicking on does,
+# which checks that each shows its whole text.
+walk_pages() {
+  local locale=$1 program=$2 pid
+  LOCPATH=$locales LC_ALL=$locale.UTF-8 wine "$program" &
+  pid=$!
+  running=$pid
+  LOCPATH=$locales LC_ALL=$locale.UTF-8 timeout 300 wine "$pages" "Tallimo " >"$work/pages.log" 2>&1 ||
+    { cat "$work/pages.log"; fail "$program in $locale at $dpi dots per inch cuts a text off or hangs"; }
+  wait_for_wine
+  wait "$pid" || true
+  running=
+  sed "s/^/  /" "$work/pages.log"
+}
+
+# The dots per inch of the prefix's screen, as Windows' display scale sets them.
+set_dpi() {
+  wait_for_wine
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
+  wait_for_wine
 }
 
 status=0
@@ -278,17 +307,27 @@ sleep 2
 kill -0 "$app_pid" 2>/dev/null || fail "the installed Tallimo did not stay up for 2 s"
 ok "the shortcut starts $started, which stays up"
 
+# What Apps & features runs for a quiet uninstall.
+quiet=${values[QuietUninstallString]#REG_SZ }
+[[ $quiet =~ ^\"([^\"]+)\"\ (.*)$ ]] || fail "QuietUninstallString '$quiet' is not a quoted program with arguments"
+quiet_program=${BASH_REMATCH[1]}
+quiet_arguments=${BASH_REMATCH[2]}
+
 installed=$(find "$install_dir" -printf '%P %s %T@\n' | sort)
 status=0
 timeout 120 wine "$setup" /S || status=$?
 [ "$status" -eq 2 ] || fail "a silent install over the running program ended with status $status, not 2"
 status=0
-timeout 120 wine "$install_win\\uninstall.exe" /S "_?=$install_win" || status=$?
-[ "$status" -eq 2 ] || fail "a silent uninstall of the running program ended with status $status, not 2"
+timeout 120 wine "$install_win\\uninstall.exe" /S || status=$?
+[ "$status" -eq 2 ] || fail "uninstall.exe /S of the running program ended with status $status, not 2"
+status=0
+timeout 120 wine "$quiet_program" "$quiet_arguments" || status=$?
+[ "$status" -eq 2 ] || fail "the quiet uninstall of the running program ended with status $status, not 2"
 [ "$(find "$install_dir" -printf '%P %s %T@\n' | sort)" = "$installed" ] ||
   fail "a failed install or uninstall changed $install_win"
+[ "$(wine reg query "$key" | tr -d '\r')" = "$entry" ] || fail "a failed uninstall changed $key"
 kill -0 "$app_pid" 2>/dev/null || fail "Tallimo ended during the failed install"
-ok "installing and uninstalling while Tallimo runs fail with status 2 and change nothing"
+ok "installing, uninstall.exe /S and the quiet uninstall while Tallimo runs fail with status 2 and change nothing"
 
 xdotool windowfocus --sync "$window" key Escape
 timeout 60 tail --pid="$app_pid" -f /dev/null || fail "Tallimo did not end on Escape"
@@ -301,15 +340,15 @@ cmp -s "$install_dir/tallimo.exe" "$program" || fail "the upgraded tallimo.exe i
 [ "$(wine reg query "$key" | tr -d '\r')" = "$entry" ] || fail "the upgrade changed the uninstall entry"
 ok "installing over the installation upgrades it in place"
 
-expect_title ja_JP "Tallimo アンインストール" "$install_win\\uninstall.exe" "_?=$install_win"
-expect_title en_US "Tallimo Uninstall" "$install_win\\uninstall.exe" "_?=$install_win"
+expect_title ja_JP "Tallimo アンインストール" "$install_win\\uninstall.exe"
+expect_title en_US "Tallimo Uninstall" "$install_win\\uninstall.exe"
 ok "the uninstaller speaks Japanese in ja_JP and English in en_US"
 
-# What Apps & features runs for a quiet uninstall. The uninstaller copies itself to the temporary
-# folder, returns at once and removes the installation from there: wait for Wine to end.
-quiet=${values[QuietUninstallString]#REG_SZ }
-[[ $quiet =~ ^\"([^\"]+)\"\ (.*)$ ]] || fail "QuietUninstallString '$quiet' is not a quoted program with arguments"
-wine "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}"
+# uninstall.exe starts the uninstaller from the temporary folder and returns at once; the
+# uninstaller removes the installation from there: wait for Wine to end.
+status=0
+wine "$quiet_program" "$quiet_arguments" || status=$?
+[ "$status" -eq 0 ] || fail "the quiet uninstall ended with status $status"
 wait_for_wine
 [ ! -e "$install_dir" ] || fail "$install_win remains: $(ls -A "$install_dir" | tr '\n' ' ')"
 [ ! -e "$shortcut" ] || fail "the shortcut remains"
@@ -317,6 +356,22 @@ wait_for_wine
 ! wine reg query "$key" >/dev/null 2>&1 || fail "$key remains"
 ! wine reg query "$open_with" >/dev/null 2>&1 || fail "$open_with remains"
 ok "the quiet uninstall removes the folder, both shortcuts and the registry keys"
+
+# The helper that walks the pages, built for Windows with the tests.
+pages=$build/tests/win32/tallimo_installer_pages.exe
+[ -f "$pages" ] || fail "$pages missing: build the target tallimo_installer_pages"
+for dpi in 96 144; do
+  set_dpi "$dpi"
+  for locale in en_US ja_JP; do
+    walk_pages "$locale" "$setup"
+    cmp -s "$install_dir/tallimo.exe" "$program" || fail "walking the installer's pages did not install"
+    walk_pages "$locale" "$install_win\\uninstall.exe"
+    [ ! -e "$install_dir" ] || fail "walking the uninstaller's pages left $install_win"
+  done
+done
+wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null
+wait_for_wine
+ok "every page of the installer and the uninstaller shows its whole text in English and Japanese at 96 and 144 dots per inch"
 
 expect_title ja_JP "Tallimo セットアップ" "$setup"
 expect_title en_US "Tallimo Setup" "$setup"

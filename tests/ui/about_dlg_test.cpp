@@ -1,5 +1,5 @@
-// The about box as the main dialog opens it: what it shows, the address field, and every way of
-// closing it, after which the main dialog is as it was.
+// The about box as the main dialog opens it: what it shows, where it opens, the address field, and
+// every way of closing it, after which the main dialog is as it was.
 #include "ui/about_dlg.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +9,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <QWindow>
+#include <cstdlib>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -69,6 +72,56 @@ TEST_F(AboutBoxTest, AddressCanBeCopiedButNotChanged) {
   QTest::keyClick(m_homePage, Qt::Key_C, Qt::ControlModifier);
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromLatin1(kTallimoHomePage));
 }
+
+struct PlaceCase {
+  const char* name;
+  // Where the main dialog stands before the about box opens.
+  std::function<QPoint(const QRect& screen, const QSize& dialog)> mainDialogAt;
+  // Whether the about box, wider than the main dialog, is centred across it or kept at the
+  // screen's left edge.
+  bool centredAcross;
+};
+
+void PrintTo(const PlaceCase& place, std::ostream* out) { *out << place.name; }
+
+class AboutBoxPlaceTest : public MainDialogTest, public testing::WithParamInterface<PlaceCase> {};
+
+// Where no window manager places the about box, it opens over its owner, within the screen.
+TEST_P(AboutBoxPlaceTest, OpensOverTheMainDialogWithinTheScreen) {
+  const QRect screen = m_dialog->screen()->availableGeometry();
+  m_dialog->move(GetParam().mainDialogAt(screen, m_dialog->frameGeometry().size()));
+  m_aboutButton->click();
+  CAboutDlg* about = VisibleAboutBox();
+  ASSERT_NE(about, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(about));
+  // Transient for the main dialog: a window manager keeps it over its owner and centres it there.
+  EXPECT_EQ(about->windowHandle()->transientParent(), m_dialog->windowHandle());
+  const QRect place = about->frameGeometry();
+  const QRect owner = m_dialog->frameGeometry();
+  SCOPED_TRACE(testing::Message() << place.x() << "," << place.y() << " " << place.width() << "x"
+                                  << place.height() << " over " << owner.x() << "," << owner.y());
+  EXPECT_TRUE(screen.contains(place));
+  // Within the pixel or two that halving and the frame's sides may lose.
+  EXPECT_LE(std::abs(place.center().y() - owner.center().y()), 2);
+  if (GetParam().centredAcross) {
+    EXPECT_LE(std::abs(place.center().x() - owner.center().x()), 2);
+  } else {
+    EXPECT_EQ(place.left(), screen.left());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, AboutBoxPlaceTest,
+    testing::Values(PlaceCase{"InTheMiddleOfTheScreen",
+                              [](const QRect& screen, const QSize& dialog) {
+                                return screen.center() -
+                                       QPoint(dialog.width(), dialog.height()) / 2;
+                              },
+                              true},
+                    PlaceCase{"AtTheScreensTopLeft",
+                              [](const QRect& screen, const QSize&) { return screen.topLeft(); },
+                              false}),
+    [](const testing::TestParamInfo<PlaceCase>& info) { return std::string(info.param.name); });
 
 struct CloseCase {
   const char* name;

@@ -29,7 +29,8 @@ appstreamcli validate --no-net "$metainfo"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
   fail "metainfo does not launch the installed desktop entry"
 
-for size in 16 32; do
+# Every size of the icon theme's folders up to 256, and the drawing it scales to any other.
+for size in 16 22 24 32 48 64 128 256; do
   icon="$prefix/share/icons/hicolor/${size}x${size}/apps/$id.png"
   [ -f "$icon" ] || fail "icon ${size}x${size} missing"
   # A PNG's IHDR keeps width and height as big-endian 32-bit numbers at offsets 16 and 20.
@@ -38,6 +39,9 @@ for size in 16 32; do
   [ "$width" = "$size" ] && [ "$height" = "$size" ] ||
     fail "icon ${size}x${size} is ${width}x${height}"
 done
+svg="$prefix/share/icons/hicolor/scalable/apps/$id.svg"
+[ -f "$svg" ] || fail "scalable icon missing"
+grep -q '<svg xmlns="http://www.w3.org/2000/svg"' "$svg" || fail "the scalable icon is no SVG drawing"
 
 grep -qx 'Exec=tallimo %F' "$desktop" || fail "desktop entry does not hand over the selected files"
 source_dir=$(realpath "$(dirname "$0")/../..")

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QSet>
 #include <QStringList>
+#include <algorithm>
 #include <ostream>
 
 #include "res/resource.h"
@@ -60,32 +61,51 @@ bool IsVgaColour(QRgb pixel) {
 struct IconCase {
   int group;
   QList<QSize> sizes;
+  // The pixel drawings among them, which keep to the 16 colours; the others are smoothed.
+  QList<QSize> sixteenColours;
 };
 
 void PrintTo(const IconCase& icon, std::ostream* out) { *out << "group " << icon.group; }
 
 class IconGroupTest : public testing::TestWithParam<IconCase> {};
 
-TEST_P(IconGroupTest, HasItsSizesInSixteenColours) {
+TEST_P(IconGroupTest, HasItsSizesTheSmallOnesInSixteenColours) {
   const QIcon icon = ui::LoadIconGroup(GetParam().group);
-  EXPECT_EQ(icon.availableSizes(), GetParam().sizes);
-  for (const QSize& size : icon.availableSizes()) {
+  QList<QSize> sizes = icon.availableSizes();
+  std::sort(sizes.begin(), sizes.end(),
+            [](const QSize& a, const QSize& b) { return a.width() < b.width(); });
+  EXPECT_EQ(sizes, GetParam().sizes);
+  for (const QSize& size : sizes) {
     const QImage image = icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(image.size(), size);
+    const bool sixteenColours = GetParam().sixteenColours.contains(size);
     int opaque = 0;
+    int partly = 0;
     for (int y = 0; y < image.height(); ++y) {
       for (int x = 0; x < image.width(); ++x) {
-        ASSERT_TRUE(IsVgaColour(image.pixel(x, y)))
-            << "group " << GetParam().group << " at " << x << ", " << y;
-        opaque += qAlpha(image.pixel(x, y)) != 0;
+        const QRgb pixel = image.pixel(x, y);
+        if (sixteenColours) {
+          ASSERT_TRUE(IsVgaColour(pixel))
+              << "group " << GetParam().group << " at " << x << ", " << y;
+        }
+        opaque += qAlpha(pixel) != 0;
+        partly += qAlpha(pixel) != 0 && qAlpha(pixel) != 255;
       }
     }
+    // A smoothed drawing blends its edges into what lies behind it.
+    EXPECT_EQ(partly > 0, !sixteenColours) << "group " << GetParam().group << ", " << size.width();
     EXPECT_GT(opaque, image.width() * image.height() / 4) << "group " << GetParam().group;
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Groups, IconGroupTest,
                          testing::Values(IconCase{res::kIdrMainFrame,
+                                                  {QSize(16, 16), QSize(22, 22), QSize(24, 24),
+                                                   QSize(32, 32), QSize(48, 48), QSize(64, 64),
+                                                   QSize(128, 128), QSize(256, 256)},
                                                   {QSize(16, 16), QSize(32, 32)}},
-                                         IconCase{res::kIdiAbout, {QSize(32, 32)}}));
+                                         IconCase{res::kIdiAbout,
+                                                  {QSize(32, 32), QSize(48, 48), QSize(64, 64)},
+                                                  {QSize(32, 32)}}));
 
 }  // namespace

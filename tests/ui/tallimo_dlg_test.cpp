@@ -1,5 +1,5 @@
 // The main dialog driven as a user drives it: typing, selecting, Return and Escape, the about box
-// from every place that opens it, and the frame it sits in.
+// from every place that opens it, and the frame it sits in and how its controls follow the frame.
 #include "ui/tallimo_dlg.h"
 
 #include <gtest/gtest.h>
@@ -7,14 +7,21 @@
 #include <QMenu>
 #include <QTest>
 #include <QWindow>
+#include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "res/resource.h"
 #include "tests/ui/dialog_helpers.h"
+#include "ui/dialog_builder.h"
 #include "ui/resources.h"
 
 namespace {
+
+using namespace Qt::StringLiterals;
 
 TEST_F(MainDialogTest, EveryKeystrokeUpdatesTheTotalOfTheList) {
   QTest::keyClicks(m_edit, QStringLiteral("1:05"));
@@ -220,17 +227,88 @@ TEST_F(MainDialogTest, RightClickOutsideTheEditOffersTheAboutEntry) {
   EXPECT_NE(VisibleAboutBox(), nullptr);
 }
 
-TEST_F(MainDialogTest, FrameIsFixedWithACloseButtonOnly) {
+// An application's own window, which the window manager lets the user maximise, that can grow
+// from its template's size but not shrink below it.
+TEST_F(MainDialogTest, FrameGrowsFromTheTemplatesSizeWithMaximiseAndClose) {
   EXPECT_EQ(m_dialog->windowTitle(), QStringLiteral("Tallimo"));
-  EXPECT_EQ(m_dialog->minimumSize(), m_dialog->maximumSize());
+  const ui::DialogTemplate dialogTemplate = ui::LoadDialogTemplate(res::kIddTallimoDialog);
+  const QSize templateSize = ui::DialogUnitsToPixels(QRect(QPoint(0, 0), dialogTemplate.size),
+                                                     ui::MeasureBaseUnits(m_dialog->font()))
+                                 .size();
+  EXPECT_EQ(m_dialog->minimumSize(), templateSize);
+  EXPECT_EQ(m_dialog->size(), templateSize);
+  EXPECT_EQ(m_dialog->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
   const Qt::WindowFlags flags = m_dialog->windowFlags();
+  EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Window);
   EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+  EXPECT_TRUE(flags.testFlag(Qt::WindowMaximizeButtonHint));
   EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
-  EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
   EXPECT_FALSE(flags.testFlag(Qt::WindowContextHelpButtonHint));
   const QList<QSize> sizes = m_dialog->windowIcon().availableSizes();
   EXPECT_TRUE(sizes.contains(QSize(16, 16)));
   EXPECT_TRUE(sizes.contains(QSize(32, 32)));
+}
+
+struct GrowCase {
+  const char* name;
+  std::function<void(QWidget& dialog)> resize;
+  bool grows;
+};
+
+void PrintTo(const GrowCase& grow, std::ostream* out) { *out << grow.name; }
+
+class GrowTest : public MainDialogTest, public testing::WithParamInterface<GrowCase> {};
+
+// The list takes the room a larger window gives; the totals, their labels, the hint and the about
+// button keep their places beside its right edge and their sizes.
+TEST_P(GrowTest, ListTakesTheRoomAndTheRestKeepsItsPlaceAtTheRight) {
+  const QSize before = m_dialog->size();
+  std::vector<std::pair<QWidget*, QRect>> places;
+  for (QWidget* control : m_dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (!control->isWindow()) places.emplace_back(control, control->geometry());
+  }
+  GetParam().resize(*m_dialog);
+  const int dx = m_dialog->width() - before.width();
+  const int dy = m_dialog->height() - before.height();
+  EXPECT_EQ(dx > 0 && dy > 0, GetParam().grows) << dx << " x " << dy;
+  for (const auto& [control, place] : places) {
+    const QRect expected =
+        control == m_edit ? place.adjusted(0, 0, dx, dy) : place.translated(dx, 0);
+    EXPECT_EQ(control->geometry(), expected) << control->metaObject()->className();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, GrowTest,
+    testing::Values(
+        GrowCase{"Larger", [](QWidget& dialog) { dialog.resize(dialog.size() + QSize(240, 120)); },
+                 true},
+        GrowCase{"Maximised",
+                 [](QWidget& dialog) {
+                   dialog.showMaximized();
+                   EXPECT_TRUE(QTest::qWaitFor([&dialog] { return dialog.isMaximized(); }));
+                   EXPECT_TRUE(QTest::qWaitFor(
+                       [&dialog] { return dialog.geometry().size() != dialog.minimumSize(); }));
+                 },
+                 true},
+        GrowCase{"SmallerThanItsTemplate",
+                 [](QWidget& dialog) { dialog.resize(dialog.size() - QSize(40, 30)); }, false}),
+    [](const testing::TestParamInfo<GrowCase>& info) { return std::string(info.param.name); });
+
+// Qt's own texts speak the interface language too, from the translations the system keeps for Qt:
+// the list's right-click menu, as a screen reader names its entries.
+TEST_F(MainDialogTest, ListsEditMenuSpeaksTheInterfaceLanguage) {
+  const std::unique_ptr<QMenu> menu(m_edit->createStandardContextMenu());
+  QStringList entries;
+  for (const QAction* action : menu->actions()) {
+    if (!action->isSeparator()) entries.append(action->text().section(u'\t', 0, 0));
+  }
+  const QStringList japanese = {u"元に戻す(&U)"_s, u"やり直す(&R)"_s, u"切り取り(&T)"_s,
+                                u"コピー(&C)"_s,   u"貼り付け(&P)"_s, u"削除"_s,
+                                u"すべてを選択"_s};
+  const QStringList english = {u"&Undo"_s,  u"&Redo"_s,  u"Cu&t"_s,      u"&Copy"_s,
+                               u"&Paste"_s, u"Delete"_s, u"Select All"_s};
+  EXPECT_EQ(entries, InJapanese() ? japanese : english);
 }
 
 TEST_F(MainDialogTest, FocusStartsInTheEditAndTabGoesToAbout) {

@@ -15,6 +15,7 @@
 #include <map>
 #include <ostream>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "res/resource.h"
@@ -413,14 +414,17 @@ INSTANTIATE_TEST_SUITE_P(Dialogs, DialogAgreementTest,
 struct IconDesign {
   int group;
   std::set<int> sizes;
+  std::set<int> sixteenColours;  // the pixel drawings among them; the rest are 32-bit
 };
 
 void PrintTo(const IconDesign& icon, std::ostream* out) { *out << "group " << icon.group; }
 
 class CompiledIconTest : public testing::TestWithParam<IconDesign> {};
 
-// Sixteen colours: 4 bits per pixel, one plane; each image is there as the RT_ICON it names.
-TEST_P(CompiledIconTest, GroupHoldsItsSizesInSixteenColours) {
+// Each image is there as the RT_ICON it names: the pixel drawings in sixteen colours, 4 bits per
+// pixel and one plane; the rest 32-bit bitmaps with alpha, and at 256 pixels a PNG file, as
+// Windows keeps its largest icons.
+TEST_P(CompiledIconTest, GroupHoldsItsSizes) {
   const std::vector<resfile::Resource>& resources = testres::TallimoResources();
   const resfile::Resource* group =
       resfile::Find(resources, resfile::kRtGroupIcon, std::uint16_t(GetParam().group));
@@ -431,18 +435,25 @@ TEST_P(CompiledIconTest, GroupHoldsItsSizesInSixteenColours) {
   for (const resfile::GroupIconEntry& entry : *entries) {
     SCOPED_TRACE("image " + std::to_string(entry.id));
     sizes.insert(entry.width);
+    const bool sixteenColours = GetParam().sixteenColours.contains(entry.width);
+    const int bitCount = sixteenColours ? 4 : 32;
     EXPECT_EQ(entry.height, entry.width);
-    EXPECT_EQ(entry.colorCount, 16);
+    EXPECT_EQ(entry.colorCount, sixteenColours ? 16 : 0);
     EXPECT_EQ(entry.planes, 1);
-    EXPECT_EQ(entry.bitCount, 4);
+    EXPECT_EQ(entry.bitCount, bitCount);
     const resfile::Resource* image = resfile::Find(resources, resfile::kRtIcon, entry.id);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->data.size(), entry.bytes);
+    if (entry.width == 256) {
+      ASSERT_GE(image->data.size(), 8u);
+      EXPECT_EQ(std::string(image->data.begin(), image->data.begin() + 8), "\x89PNG\r\n\x1a\n");
+      continue;
+    }
     const auto header = resfile::ParseIconImage(image->data);
     ASSERT_TRUE(header);
     EXPECT_EQ(header->width, entry.width);
     EXPECT_EQ(header->height, 2 * entry.width);  // the colour image and its mask
-    EXPECT_EQ(header->bitCount, 4);
+    EXPECT_EQ(header->bitCount, bitCount);
   }
   EXPECT_EQ(sizes, GetParam().sizes);
 }
@@ -475,9 +486,10 @@ TEST_P(CompiledIconTest, IcoFileShowsThePixelsOfThePngs) {
   EXPECT_EQ(sizes, GetParam().sizes);
 }
 
-INSTANTIATE_TEST_SUITE_P(Groups, CompiledIconTest,
-                         testing::Values(IconDesign{res::kIdrMainFrame, {16, 32}},
-                                         IconDesign{res::kIdiAbout, {32}}));
+INSTANTIATE_TEST_SUITE_P(
+    Groups, CompiledIconTest,
+    testing::Values(IconDesign{res::kIdrMainFrame, {16, 24, 32, 48, 256}, {16, 32}},
+                    IconDesign{res::kIdiAbout, {32, 48, 64}, {32}}));
 
 // The version block takes its numbers from the project version, through the generated header.
 TEST(CompiledVersionTest, FileAndProductVersionAreTheProjectVersion) {

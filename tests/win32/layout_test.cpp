@@ -1,9 +1,12 @@
 // The dialogs as Windows builds them from the compiled templates: every control's class, number,
 // style, text and place (dialog units through MapDialogRect) in template order, which is also the
 // tab order, and each dialog's own style, size, caption and font, in the language of the run; and
-// every static's text whole within its rectangle, whatever face stands in for the templates' font.
+// every static's and read-only field's text whole within its room, whatever face stands in for
+// the templates' font.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cwchar>
 #include <functional>
 #include <ostream>
@@ -121,8 +124,11 @@ void ExpectLayout(HWND dialog, const DialogLayout& layout) {
   EXPECT_EQ(control, nullptr) << "more controls than the template has";
 }
 
+// The main dialog's template style, with the sizing frame and maximise box its window is made with.
+constexpr DWORD kMainDialogStyle = 0x90C800C0 | WS_THICKFRAME | WS_MAXIMIZEBOX;
+
 const DialogLayout kMainDialog{
-    0x90C800C0,
+    kMainDialogStyle,
     0x00040010,
     {199, 89},
     u"Tallimo",
@@ -188,7 +194,7 @@ const DialogLayout kMeasuringDialog{
 // The English dialogs: each label just before the control it names, which is where screen readers
 // look for a control's name.
 const DialogLayout kEnglishMainDialog{
-    0x90C800C0,
+    kMainDialogStyle,
     0x00040010,
     {199, 89},
     u"Tallimo",
@@ -265,11 +271,253 @@ TEST(Layout, ProgressWindowIsBuiltAsItsTemplateSays) {
   ExpectLayout(progress.GetSafeHwnd(), InLanguage(kMeasuringDialog, kEnglishMeasuringDialog));
 }
 
-bool IsTextStatic(HWND control) {
+RECT WindowRect(HWND window) {
+  RECT rect;
+  ::GetWindowRect(window, &rect);
+  return rect;
+}
+
+RECT WorkArea(HWND window) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  ::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+  return monitor.rcWork;
+}
+
+// Twice the centre, so that odd sizes compare without rounding.
+POINT DoubleCentre(const RECT& r) { return {r.left + r.right, r.top + r.bottom}; }
+
+TEST(Layout, MainDialogOpensInTheMiddleOfTheWorkArea) {
+  CTallimoDlg dialog;
+  win32_test::RunModal(dialog, [](HWND window) {
+    const POINT dialog = DoubleCentre(WindowRect(window));
+    const POINT area = DoubleCentre(WorkArea(window));
+    // Within the pixel that halving an odd size loses.
+    EXPECT_LE(std::abs(dialog.x - area.x), 2) << Describe(WindowRect(window));
+    EXPECT_LE(std::abs(dialog.y - area.y), 2) << Describe(WindowRect(window));
+  });
+}
+
+struct AboutPlaceCase {
+  const char* name;
+  // Moves the main dialog before the about box opens.
+  std::function<void(HWND dialog)> move;
+  // Whether the about box, which is wider than the main dialog, is centred across it or kept at
+  // the work area's left edge.
+  bool centredAcross;
+};
+
+void PrintTo(const AboutPlaceCase& c, std::ostream* out) { *out << c.name; }
+
+class AboutPlaceTest : public testing::TestWithParam<AboutPlaceCase> {};
+
+TEST_P(AboutPlaceTest, AboutBoxOpensOverTheMainDialogWithinTheWorkArea) {
+  CTallimoDlg dialog;
+  win32_test::RunModal(dialog, [](HWND window) {
+    GetParam().move(window);
+    bool opened = false;
+    const win32_test::DialogWatch watch(
+        win32_test::Text(u"\uff8a\uff9e\uff70\uff7c\uff9e\uff6e\uff9d\u60c5\u5831 Tallimo",
+                         u"About Tallimo"),
+        [&opened, window](HWND about) {
+          opened = true;
+          const RECT place = WindowRect(about);
+          const RECT area = WorkArea(window);
+          SCOPED_TRACE(Describe(place) + " over " + Describe(WindowRect(window)));
+          EXPECT_GE(place.left, area.left);
+          EXPECT_GE(place.top, area.top);
+          EXPECT_LE(place.right, area.right);
+          EXPECT_LE(place.bottom, area.bottom);
+          const POINT centre = DoubleCentre(place);
+          const POINT owner = DoubleCentre(WindowRect(window));
+          EXPECT_LE(std::abs(centre.y - owner.y), 2);
+          if (GetParam().centredAcross) {
+            EXPECT_LE(std::abs(centre.x - owner.x), 2);
+          } else {
+            EXPECT_EQ(place.left, area.left);
+          }
+          ::PostMessageW(about, WM_CLOSE, 0, 0);
+        });
+    ::PostMessageW(::GetDlgItem(window, res::kIdcAboutButton), BM_CLICK, 0, 0);
+    win32_test::Pump(window);
+    EXPECT_TRUE(opened);
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, AboutPlaceTest,
+                         testing::Values(AboutPlaceCase{"WhereTheMainDialogOpens", [](HWND) {},
+                                                        true},
+                                         AboutPlaceCase{"AtTheWorkAreasTopLeft",
+                                                        [](HWND dialog) {
+                                                          const RECT area = WorkArea(dialog);
+                                                          ::SetWindowPos(dialog, nullptr, area.left,
+                                                                         area.top, 0, 0,
+                                                                         SWP_NOSIZE | SWP_NOZORDER);
+                                                        },
+                                                        false}),
+                         [](const testing::TestParamInfo<AboutPlaceCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// Whether the window shows anything but the dialog's face colour within `place` (x, y, width,
+// height in its client area): whether a control is drawn there.
+bool SomethingDrawnAt(HWND window, const RECT& place) {
+  HDC shown = ::GetDC(window);
+  HDC copy = ::CreateCompatibleDC(shown);
+  BITMAPINFO format{};
+  // Top-down rows of 32 bits a pixel: blue, green, red and an unused byte.
+  format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  format.bmiHeader.biWidth = place.right;
+  format.bmiHeader.biHeight = -place.bottom;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  format.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = ::CreateDIBSection(copy, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ previous = ::SelectObject(copy, bitmap);
+  ::BitBlt(copy, 0, 0, place.right, place.bottom, shown, place.left, place.top, SRCCOPY);
+  const COLORREF face = ::GetSysColor(COLOR_3DFACE);
+  const DWORD faceRgb = GetRValue(face) << 16 | GetGValue(face) << 8 | GetBValue(face);
+  const auto* pixels = static_cast<const DWORD*>(bits);
+  bool drawn = false;
+  for (LONG i = 0; i < place.right * place.bottom && !drawn; ++i) {
+    drawn = (pixels[i] & 0xFFFFFF) != faceRgb;
+  }
+  ::SelectObject(copy, previous);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(copy);
+  ::ReleaseDC(window, shown);
+  return drawn;
+}
+
+struct GrowCase {
+  const char* name;
+  std::function<void(HWND dialog)> resize;
+  bool grows;
+  // What happens to the dialog first, if anything.
+  std::function<void(HWND dialog)> before = nullptr;
+};
+
+// What Windows does to a per-monitor dialog that moves to a monitor of half as many pixels per
+// inch again: it tells the dialog, scales its controls and resizes it to the size it suggests. The
+// controls then keep their scaled sizes, which the layout must not undo.
+void MoveToAMonitorOfHalfAsManyPixelsAgain(HWND dialog) {
+  const auto scaled = [](LONG length) { return ::MulDiv(length, 3, 2); };
+  const UINT dpi = scaled(static_cast<LONG>(::GetDpiForWindow(dialog)));
+  const RECT r = WindowRect(dialog);
+  RECT suggested{r.left, r.top, r.left + scaled(r.right - r.left),
+                 r.top + scaled(r.bottom - r.top)};
+  ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+  std::vector<std::pair<HWND, SIZE>> sizes;
+  for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr;
+       control = ::GetWindow(control, GW_HWNDNEXT)) {
+    const RECT place = PlaceInDialog(dialog, control);
+    const SIZE size{scaled(place.right), scaled(place.bottom)};
+    ::SetWindowPos(control, nullptr, scaled(place.left), scaled(place.top), size.cx, size.cy,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    if (::GetDlgCtrlID(control) != res::kIdcTimeEdit) sizes.emplace_back(control, size);
+  }
+  ::SetWindowPos(dialog, nullptr, 0, 0, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOMOVE | SWP_NOZORDER);
+  win32_test::Pump(dialog);
+  for (const auto& [control, size] : sizes) {
+    const RECT place = PlaceInDialog(dialog, control);
+    EXPECT_EQ(place.right, size.cx) << "control " << ::GetDlgCtrlID(control);
+    EXPECT_EQ(place.bottom, size.cy) << "control " << ::GetDlgCtrlID(control);
+  }
+}
+
+class GrowTest : public testing::TestWithParam<GrowCase> {};
+
+// The list takes the room a larger window gives; the totals, their labels, the hint and the about
+// button keep their places beside its right edge and their sizes, and show there. Smaller than its
+// template, the window only cuts its controls off, as the user cannot make it so.
+TEST_P(GrowTest, ListTakesTheRoomAndTheRestKeepsItsPlaceAtTheRight) {
+  CTallimoDlg dialog;
+  win32_test::RunModal(dialog, [](HWND window) {
+    if (GetParam().before) GetParam().before(window);
+    MINMAXINFO limits{};
+    ::SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    const RECT opened = WindowRect(window);
+    EXPECT_EQ(limits.ptMinTrackSize.x, opened.right - opened.left);
+    EXPECT_EQ(limits.ptMinTrackSize.y, opened.bottom - opened.top);
+
+    RECT client;
+    ::GetClientRect(window, &client);
+    const SIZE before{client.right, client.bottom};
+    std::vector<std::pair<HWND, RECT>> places;
+    for (HWND control = ::GetWindow(window, GW_CHILD); control != nullptr;
+         control = ::GetWindow(control, GW_HWNDNEXT)) {
+      places.emplace_back(control, PlaceInDialog(window, control));
+    }
+    GetParam().resize(window);
+    win32_test::Pump(window);
+    ::GetClientRect(window, &client);
+    const LONG dx = std::max(client.right - before.cx, 0L);
+    const LONG dy = std::max(client.bottom - before.cy, 0L);
+    EXPECT_EQ(dx > 0 && dy > 0, GetParam().grows) << dx << " x " << dy;
+    for (const auto& [control, place] : places) {
+      const bool isList = ::GetDlgCtrlID(control) == res::kIdcTimeEdit;
+      const RECT expected = isList
+                                ? RECT{place.left, place.top, place.right + dx, place.bottom + dy}
+                                : RECT{place.left + dx, place.top, place.right, place.bottom};
+      EXPECT_EQ(Describe(PlaceInDialog(window, control)), Describe(expected))
+          << "control " << ::GetDlgCtrlID(control);
+      EXPECT_TRUE(SomethingDrawnAt(window, expected))
+          << "control " << ::GetDlgCtrlID(control) << " is not drawn where it stands";
+    }
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, GrowTest,
+    testing::Values(GrowCase{"Larger",
+                             [](HWND dialog) {
+                               const RECT r = WindowRect(dialog);
+                               ::SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left + 240,
+                                              r.bottom - r.top + 120, SWP_NOMOVE | SWP_NOZORDER);
+                             },
+                             true},
+                    GrowCase{"Maximised",
+                             [](HWND dialog) {
+                               ::ShowWindow(dialog, SW_MAXIMIZE);
+                               EXPECT_TRUE(::IsZoomed(dialog));
+                             },
+                             true},
+                    GrowCase{"SmallerThanItsTemplate",
+                             [](HWND dialog) {
+                               const RECT r = WindowRect(dialog);
+                               ::SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left - 40,
+                                              r.bottom - r.top - 30, SWP_NOMOVE | SWP_NOZORDER);
+                             },
+                             false},
+                    // The layout starts from the template's places at the monitor's scale.
+                    GrowCase{"LargerOnAMonitorOfAnotherScale",
+                             [](HWND dialog) {
+                               const RECT r = WindowRect(dialog);
+                               ::SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left + 240,
+                                              r.bottom - r.top + 120, SWP_NOMOVE | SWP_NOZORDER);
+                             },
+                             true, MoveToAMonitorOfHalfAsManyPixelsAgain}),
+    [](const testing::TestParamInfo<GrowCase>& info) { return std::string(info.param.name); });
+
+bool IsClass(HWND control, const wchar_t* name) {
   wchar_t className[16] = {};
   ::GetClassNameW(control, className, 16);
-  const DWORD type = static_cast<DWORD>(::GetWindowLongW(control, GWL_STYLE)) & SS_TYPEMASK;
-  return _wcsicmp(className, L"Static") == 0 && type != SS_ICON;
+  return _wcsicmp(className, name) == 0;
+}
+
+DWORD StyleOf(HWND control) { return static_cast<DWORD>(::GetWindowLongW(control, GWL_STYLE)); }
+
+// A read-only field, such as the about box's address, shows a text as a static does.
+bool IsReadOnlyField(HWND control) {
+  return IsClass(control, L"Edit") && (StyleOf(control) & ES_READONLY) != 0 &&
+         (StyleOf(control) & ES_MULTILINE) == 0;
+}
+
+bool ShowsText(HWND control) {
+  return (IsClass(control, L"Static") && (StyleOf(control) & SS_TYPEMASK) != SS_ICON) ||
+         IsReadOnlyField(control);
 }
 
 std::string Utf8(std::u16string_view text) {
@@ -281,44 +529,58 @@ std::string Utf8(std::u16string_view text) {
   return bytes;
 }
 
-// The rectangle the text takes when drawn as a static of `width` draws it: words wrapped.
+// The room the control draws its text in: a static's client area, an edit box's formatting
+// rectangle.
+RECT Room(HWND control) {
+  RECT room;
+  if (IsReadOnlyField(control)) {
+    ::SendMessageW(control, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&room));
+    return {0, 0, room.right - room.left, room.bottom - room.top};
+  }
+  ::GetClientRect(control, &room);
+  return room;
+}
+
+// The rectangle the text takes when drawn as the control draws it in a room of `width`: a static's
+// words wrapped, an edit box's text on one line.
 RECT DrawnExtent(HWND control, HFONT font, LONG width) {
   const std::u16string text = win32::GetText(control);
-  const bool noPrefix = (::GetWindowLongW(control, GWL_STYLE) & SS_NOPREFIX) != 0;
+  const UINT format = IsReadOnlyField(control)
+                          ? DT_SINGLELINE | DT_NOPREFIX
+                          : DT_WORDBREAK | DT_EXPANDTABS |
+                                ((StyleOf(control) & SS_NOPREFIX) != 0 ? DT_NOPREFIX : 0);
   HDC dc = ::GetDC(control);
   const HGDIOBJ previous = ::SelectObject(dc, font);
   RECT extent{0, 0, width, 0};
-  ::DrawTextW(dc, win32::Wide(text), static_cast<int>(text.size()), &extent,
-              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | (noPrefix ? DT_NOPREFIX : 0));
+  ::DrawTextW(dc, win32::Wide(text), static_cast<int>(text.size()), &extent, DT_CALCRECT | format);
   ::SelectObject(dc, previous);
   ::ReleaseDC(control, dc);
   return extent;
 }
 
-// Each static shows its whole text within its rectangle in the font it draws with; one whose text
-// fits in `dialogFont`, the font the dialog gave it, keeps that font.
+// Each static and read-only field shows its whole text within its room in the font it draws with;
+// one whose text fits in `dialogFont`, the font the dialog gave it, keeps that font.
 void ExpectNoTextCutOff(HWND dialog, HFONT dialogFont) {
   for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr;
        control = ::GetWindow(control, GW_HWNDNEXT)) {
-    if (!IsTextStatic(control)) continue;
+    if (!ShowsText(control)) continue;
     const std::u16string text = win32::GetText(control);
-    SCOPED_TRACE(testing::Message() << "static \"" << Utf8(text) << "\"");
-    RECT client;
-    ::GetClientRect(control, &client);
+    SCOPED_TRACE(testing::Message() << "text \"" << Utf8(text) << "\"");
+    const RECT room = Room(control);
     const auto font = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
-    const RECT drawn = DrawnExtent(control, font, client.right);
-    EXPECT_LE(drawn.right, client.right);
-    EXPECT_LE(drawn.bottom, client.bottom) << "a line more than the static has room for";
-    const RECT inDialogFont = DrawnExtent(control, dialogFont, client.right);
-    if (inDialogFont.right <= client.right && inDialogFont.bottom <= client.bottom) {
+    const RECT drawn = DrawnExtent(control, font, room.right);
+    EXPECT_LE(drawn.right, room.right);
+    EXPECT_LE(drawn.bottom, room.bottom) << "a line more than the control has room for";
+    const RECT inDialogFont = DrawnExtent(control, dialogFont, room.right);
+    if (inDialogFont.right <= room.right && inDialogFont.bottom <= room.bottom) {
       EXPECT_EQ(font, dialogFont) << "narrowed without need";
     }
   }
 }
 
-// Gives every static `face` in place of the face the dialog got, at the same height, and fits the
-// statics' texts again, as though `face` had stood in for the template's font from the start.
-// Returns the fonts made, which the statics use until the dialog ends.
+// Gives every static and read-only field `face` in place of the face the dialog got, at the same
+// height, and fits their texts again, as though `face` had stood in for the template's font from
+// the start. Returns the fonts made, which the statics use until the dialog ends.
 std::vector<win32::UniqueFont> StandIn(HWND dialog, const wchar_t* face) {
   LOGFONTW logFont{};
   ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof(logFont),
@@ -328,7 +590,7 @@ std::vector<win32::UniqueFont> StandIn(HWND dialog, const wchar_t* face) {
   fonts.emplace_back(::CreateFontIndirectW(&logFont));
   for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr;
        control = ::GetWindow(control, GW_HWNDNEXT)) {
-    if (IsTextStatic(control)) {
+    if (ShowsText(control)) {
       ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.front().get()), FALSE);
     }
   }
@@ -354,7 +616,7 @@ void PrintTo(const FitCase& c, std::ostream* out) { *out << c.name; }
 
 class TextFitTest : public testing::TestWithParam<FitParam> {};
 
-TEST_P(TextFitTest, NoStaticTextIsCutOff) {
+TEST_P(TextFitTest, NoTextIsCutOff) {
   const wchar_t* face = std::get<1>(GetParam());
   std::get<0>(GetParam()).show([face](HWND dialog) {
     if (face == nullptr) {

@@ -1,8 +1,9 @@
 // Reaches into a running Tallimo from another process, as other programs and Explorer do: selects
 // text in its list, drops files on it (named, or every file of a folder, as many as a command line
-// cannot hold), closes it, or prints its list and totals (UTF-8).
-// Usage: tallimo_remote select START END | drop PATH... | drop-folder FOLDER | close | totals |
-// text
+// cannot hold), maximises its window, opens its about box, closes it, or prints its list and
+// totals (UTF-8).
+// Usage: tallimo_remote select START END | drop PATH... | drop-folder FOLDER | maximise | about |
+// close | totals | text
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -120,6 +121,10 @@ int wmain(int argc, wchar_t** argv) {
   } else if (command == L"drop-folder" && argc == 4 && std::wstring_view(argv[3]) == L"close") {
     if (!Drop(dialog, FilesIn(argv[2]))) return 1;
     ::PostMessageW(dialog, WM_CLOSE, 0, 0);
+  } else if (command == L"maximise") {
+    ::ShowWindowAsync(dialog, SW_MAXIMIZE);
+  } else if (command == L"about") {
+    ::PostMessageW(::GetDlgItem(dialog, res::kIdcAboutButton), BM_CLICK, 0, 0);
   } else if (command == L"totals") {
     Print(TextOf(::GetDlgItem(dialog, res::kIdcTotalAll)) + u" " +
           TextOf(::GetDlgItem(dialog, res::kIdcTotalSel)));

@@ -56,12 +56,12 @@ struct IconGroupEntry {
 
 struct IconImage {
   int size;
-  int colors;
+  int bitsPerPixel;
   friend bool operator==(const IconImage&, const IconImage&) = default;
 };
 
 std::ostream& operator<<(std::ostream& out, const IconImage& image) {
-  return out << image.size << " px, " << image.colors << " colours";
+  return out << image.size << " px, " << image.bitsPerPixel << " bits";
 }
 
 std::vector<IconImage> IconGroup(std::string_view group) {
@@ -72,16 +72,18 @@ std::vector<IconImage> IconGroup(std::string_view group) {
   for (WORD i = 0; i < count && 6 + (i + 1) * sizeof(IconGroupEntry) <= group.size(); ++i) {
     IconGroupEntry entry;
     std::memcpy(&entry, group.data() + 6 + i * sizeof(IconGroupEntry), sizeof(entry));
-    const int colors = entry.colorCount != 0 ? entry.colorCount : 1 << entry.bitCount;
-    images.push_back({entry.width == 0 ? 256 : entry.width, colors});
+    images.push_back({entry.width == 0 ? 256 : entry.width, entry.bitCount});
   }
   return images;
 }
 
-TEST_F(ProgramResources, IconGroupsHoldTheirSixteenColourImages) {
+// The 16-colour pixel drawings at 16 and 32 pixels, and 32-bit images for the sizes that screens
+// of more pixels per inch and Explorer's large views ask for.
+TEST_F(ProgramResources, IconGroupsHoldTheirSizes) {
   EXPECT_EQ(IconGroup(Resource(RT_GROUP_ICON, res::kIdrMainFrame)),
-            (std::vector<IconImage>{{32, 16}, {16, 16}}));
-  EXPECT_EQ(IconGroup(Resource(RT_GROUP_ICON, res::kIdiAbout)), (std::vector<IconImage>{{32, 16}}));
+            (std::vector<IconImage>{{16, 4}, {24, 32}, {32, 4}, {48, 32}, {256, 32}}));
+  EXPECT_EQ(IconGroup(Resource(RT_GROUP_ICON, res::kIdiAbout)),
+            (std::vector<IconImage>{{32, 4}, {48, 32}, {64, 32}}));
 }
 
 TEST_F(ProgramResources, ManifestAsksForCommonControlsSixAndPerMonitorDpi) {
