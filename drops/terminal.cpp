@@ -71,7 +71,9 @@ class Progress {
   // Leaves the line empty for what comes next.
   void Clear() {
     if (m_columns == 0) return;
-    m_terminal.WriteError("\r" + std::string(m_columns, ' ') + "\r");
+    std::string blank(m_columns + 2, ' ');
+    blank.front() = blank.back() = '\r';
+    m_terminal.WriteError(blank);
     m_columns = 0;
   }
 
