@@ -3,7 +3,7 @@
 ; makensis and passes what comes from the build:
 ;   VERSION    the project version, four numbers     HOMEPAGE   the home page address
 ;   COPYRIGHT  the copyright line of LICENSE         ICON       the program's icon
-;   STAGE      the folder holding tallimo.exe, tallimo-measure.exe and LICENSE.txt
+;   STAGE      the folder holding tallimo.exe, tallimo.com, tallimo-measure.exe and LICENSE.txt
 ;   TYPES      a file of TALLIMO_SUPPORTED_TYPE lines, one per extension of drops/media_types.txt
 ;   FFMPEG     defined when tallimo-measure.exe has FFmpeg inside: STAGE then also holds its
 ;              licence FFmpeg-LGPL-2.1.txt and FFmpeg-NOTICE.txt, which are installed beside it
@@ -19,9 +19,12 @@ XPStyle on
 !include MUI2.nsh
 !include FileFunc.nsh
 !include LogicLib.nsh
+!include WordFunc.nsh
 
 !define PUBLISHER "The Tallimo developers"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tallimo"
+; The user's own environment, whose PATH lets cmd and PowerShell find "tallimo" (tallimo.com).
+!define ENVIRONMENT_KEY "Environment"
 ; "Open with": the program's own application key, which names the file types it opens without
 ; taking any of them over (no ProgID, no default).
 !define OPEN_WITH_KEY "Software\Classes\Applications\tallimo.exe"
@@ -75,19 +78,28 @@ LangString TallimoFinished ${LANG_JAPANESE} \
 LangString TallimoDescription ${LANG_ENGLISH} "Adds up lists of durations"
 LangString TallimoDescription ${LANG_JAPANESE} "時間の一覧を合計します"
 
-; A running Tallimo keeps its exe from being written or deleted, which would leave an old program
-; or half an uninstallation behind. Ask until it is closed; a silent run gives up instead (exit
-; code 2) and changes nothing.
+; A running Tallimo keeps its exe (or, answering in a console, its com) from being written or
+; deleted, which would leave an old program or half an uninstallation behind. Ask until it is
+; closed; a silent run gives up instead (exit code 2) and changes nothing.
+; Sets $1 to 1 when FILE is in place but cannot be written to.
+!macro TALLIMO_NOTE_IF_IN_USE FILE
+  ${If} ${FileExists} "${FILE}"
+    ClearErrors
+    FileOpen $0 "${FILE}" a
+    ${If} ${Errors}
+      StrCpy $1 1
+    ${Else}
+      FileClose $0
+    ${EndIf}
+  ${EndIf}
+!macroend
 !macro TALLIMO_WAIT_UNTIL_CLOSED UN
   Function ${UN}WaitUntilClosed
     ${Do}
-      ${IfNot} ${FileExists} "$INSTDIR\tallimo.exe"
-        Return
-      ${EndIf}
-      ClearErrors
-      FileOpen $0 "$INSTDIR\tallimo.exe" a
-      ${IfNot} ${Errors}
-        FileClose $0
+      StrCpy $1 0
+      !insertmacro TALLIMO_NOTE_IF_IN_USE "$INSTDIR\tallimo.exe"
+      !insertmacro TALLIMO_NOTE_IF_IN_USE "$INSTDIR\tallimo.com"
+      ${If} $1 == 0
         Return
       ${EndIf}
       ${If} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(TallimoRunning)" /SD IDCANCEL IDCANCEL`
@@ -111,6 +123,7 @@ Section
   Call WaitUntilClosed
   SetOutPath "$INSTDIR"
   File "${STAGE}/tallimo.exe"
+  File "${STAGE}/tallimo.com"
   File "${STAGE}/tallimo-measure.exe"
   File "${STAGE}/LICENSE.txt"
 !ifdef FFMPEG
@@ -138,6 +151,14 @@ Section
   !macroend
   !include "${TYPES}"
 
+  ; "tallimo" in any console opened from now on: the folder on the user's own PATH, once.
+  ReadRegStr $0 HKCU "${ENVIRONMENT_KEY}" Path
+  ${WordAdd} "$0" ";" "+$INSTDIR" $1
+  ${If} $1 != $0
+    WriteRegExpandStr HKCU "${ENVIRONMENT_KEY}" Path "$1"
+    SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=5000
+  ${EndIf}
+
   ; What "Apps & features" lists and runs.
   WriteRegStr HKCU "${UNINSTALL_KEY}" DisplayName "Tallimo"
   WriteRegStr HKCU "${UNINSTALL_KEY}" DisplayVersion "${VERSION}"
@@ -157,6 +178,7 @@ SectionEnd
 Section Uninstall
   Call un.WaitUntilClosed
   Delete "$INSTDIR\tallimo.exe"
+  Delete "$INSTDIR\tallimo.com"
   Delete "$INSTDIR\tallimo-measure.exe"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\FFmpeg-LGPL-2.1.txt"
@@ -167,4 +189,15 @@ Section Uninstall
   Delete "$SENDTO\Tallimo.lnk"
   DeleteRegKey HKCU "${OPEN_WITH_KEY}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ; The folder off the PATH again, and the PATH gone if nothing else was on it.
+  ReadRegStr $0 HKCU "${ENVIRONMENT_KEY}" Path
+  ${un.WordAdd} "$0" ";" "-$INSTDIR" $1
+  ${If} $1 != $0
+    ${If} $1 == ""
+      DeleteRegValue HKCU "${ENVIRONMENT_KEY}" Path
+    ${Else}
+      WriteRegExpandStr HKCU "${ENVIRONMENT_KEY}" Path "$1"
+    ${EndIf}
+    SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=5000
+  ${EndIf}
 SectionEnd
