@@ -5,6 +5,7 @@
 // Builds on the types that windows.h declares.
 #include <shellapi.h>
 
+#include <filesystem>
 #include <vector>
 
 #include "drops/terminal.h"
@@ -112,8 +113,8 @@ int RunConsoleProgram() {
   // program's name (which ends at its closing quote, or else at the first blank).
   wchar_t module[MAX_PATH * 4];
   const DWORD length = ::GetModuleFileNameW(nullptr, module, static_cast<DWORD>(std::size(module)));
-  std::wstring program(module, length);
-  program.replace(program.find_last_of(L'.'), std::wstring::npos, L".exe");
+  const std::wstring program =
+      std::filesystem::path(std::wstring_view(module, length)).replace_extension(L".exe");
   const std::wstring_view given = ::GetCommandLineW();
   const std::size_t nameEnd =
       given.starts_with(L'"') ? given.find(L'"', 1) : given.find_first_of(L" \t");

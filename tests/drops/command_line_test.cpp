@@ -27,7 +27,9 @@ drops::Argument Arg(std::string_view text) { return fs::path(text).native(); }
 // chosen and what went into it.
 std::u16string FakeText(int id) {
   const std::string number = std::to_string(id);
-  return u"#" + std::u16string(number.begin(), number.end()) + u"(%1,%2)";
+  std::u16string text = u"#";
+  text.append(number.begin(), number.end());
+  return text + u"(%1,%2)";
 }
 
 TEST(ReadCommandLine, TakesPathsInOrderAndAnswersTheOptions) {

@@ -39,14 +39,15 @@ done
 # wc -L counts a wide character as the two columns a terminal gives it.
 [ "$(wc -L <"$work/out")" -le 79 ] || fail "--help has lines wider than 79 columns"
 
-# Usage errors: the message on standard error after the program's name, nothing on standard output.
+# Usage errors: the message on standard error after the program's name, naming the option, and
+# nothing on standard output.
 for arguments in "--bogus a.mp3" "-x" "--list" "--total --list a.mp3"; do
   run $arguments
   [ "$status" -eq 2 ] || fail "'$arguments' ended with status $status, not 2"
-  grep -q '^tallimo: ' "$work/err" || fail "'$arguments' gave '$(cat "$work/err")'"
+  grep -q '^tallimo: ' "$work/err" && grep -qF -- "${arguments%% *}" "$work/err" ||
+    fail "'$arguments' gave '$(cat "$work/err")'"
   [ ! -s "$work/out" ] || fail "'$arguments' printed on standard output"
 done
-grep -qF -- "--bogus" <(run --bogus a.mp3; cat "$work/err") || fail "--bogus is not named"
 
 # 8-bit mono at 8000 Hz, 10 seconds of silence after the 44-byte header.
 wave() {
@@ -65,9 +66,6 @@ expected=$'0:00.10[one.wav]\n1:05.08\n[note] 5\n?:??.??[missing.wav]\n0:00.10[Al
 [ "$status" -eq 1 ] || fail "--list with a missing file ended with status $status, not 1"
 [ ! -s "$work/err" ] || fail "--list wrote '$(cat "$work/err")' on standard error"
 
-input=$work/typed run --total "$work/one.wav" - "$work/missing.wav" "$work/Album"
-[ "$(cat "$work/out")" = "1:05.38" ] || fail "--total printed '$(cat "$work/out")'"
-[ "$status" -eq 1 ] || fail "--total with a missing file ended with status $status, not 1"
 cd "$work"
 run --total Album
 cd - >/dev/null
