@@ -38,13 +38,13 @@ bool Usable(HANDLE handle) {
          ::GetFileType(handle) != FILE_TYPE_UNKNOWN;
 }
 
-// Whether the standard streams lead somewhere: sent to a pipe or a file by whoever started the
-// program, or, once attached to the console of the program that started this one (cmd,
-// PowerShell), to that console for each stream not sent elsewhere.
+// Whether the standard streams lead somewhere: to the console of the program that started this
+// one (cmd, PowerShell), attached first so that a console handle handed down is written as one,
+// else to the pipe or file that whoever started the program sent them to.
 bool ConnectStandardStreams() {
-  const bool sent =
-      Usable(::GetStdHandle(STD_OUTPUT_HANDLE)) || Usable(::GetStdHandle(STD_ERROR_HANDLE));
-  if (!::AttachConsole(ATTACH_PARENT_PROCESS)) return sent;
+  if (!::AttachConsole(ATTACH_PARENT_PROCESS)) {
+    return Usable(::GetStdHandle(STD_OUTPUT_HANDLE)) || Usable(::GetStdHandle(STD_ERROR_HANDLE));
+  }
   for (const DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
     if (Usable(::GetStdHandle(which))) continue;
     const HANDLE console = ::CreateFileW(

@@ -5,8 +5,8 @@
 # into a pipe as UTF-8 with CR LF line ends and every name whole, and on a console (a
 # pseudo-terminal, which Wine gives a console) with the names whole too; status 1 when a file could
 # not be measured, 2 for a usage error named on standard error. Without those options it opens the
-# window through tallimo.exe. tallimo.exe answers into the pipe it is given and, started with no
-# standard streams at all as Explorer starts it, in one message box laid out for a message box.
+# window through tallimo.exe. tallimo.exe answers into the pipe it is given, on the console of the
+# cmd that started it and, started as Explorer starts it, in one message box laid out for one.
 # The Wine prefix comes from the environment (WINEPREFIX).
 # Usage: command_line.sh tallimo.com tallimo.exe tallimo_remote.exe VERSION
 set -euo pipefail
@@ -77,6 +77,11 @@ input=typed16 run --total -
 cp "テスト🎵.wav" "テスト.wav"
 script -qec "wine '$console' --list 'テスト.wav'" /dev/null >terminal || true
 grep -qF '0:00.10[テスト.wav]' terminal || fail "a console showed '$(cat -v terminal)'"
+
+# tallimo.exe started by cmd on a console answers on that console, where a program without a
+# console of its own has to attach itself to it.
+script -qec "wine cmd /c '$(winepath -w "$program")' --version" /dev/null >terminal || true
+grep -qF "Tallimo $version" terminal || fail "tallimo.exe from cmd showed '$(cat -v terminal)'"
 
 # tallimo.exe into the pipe it is given.
 status=0
