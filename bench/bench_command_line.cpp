@@ -1,8 +1,9 @@
 // Times `tallimo --total FOLDER` over a folder of 10,000 mixed audio and video files
 // (bench/mixed_media_files.h), the whole program from its start to its answer, against measuring
-// the same files in this process, against `mediainfo` over the folder, and against one `ffprobe`
-// run per file, as a shell loop does it. The tools take minutes over so many files, so they run
-// once each. The README quotes the figures.
+// the same files in-process (in this process, again and again, and in a program of its own started
+// afresh, bench/in_process_total.cpp), against `mediainfo` over the folder, and against one
+// `ffprobe` run per file, as a shell loop does it. The tools take minutes over so many files, so
+// they run once each. The README quotes the figures.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -50,28 +51,40 @@ void BM_InProcess(benchmark::State& state) {
 }
 BENCHMARK(BM_InProcess)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_TallimoTotal(benchmark::State& state) {
+// A program given the folder, from its start to the total it prints.
+void TimeTotalProgram(benchmark::State& state, const std::vector<std::string>& command) {
   if (!Ready(state)) return;
   const MixedFiles& files = Files();
   const std::string expected =
       timecalc::FormatSeconds(std::accumulate(files.seconds().begin(), files.seconds().end(),
                                               timecalc::SecondCount{0})) +
       "\n";
+  std::vector<std::string> arguments = command;
+  arguments.push_back(files.folder().string());
   const double childBefore = ChildCpuSeconds();
   for (auto _ : state) {
     std::string total;
-    if (Run({TALLIMO_PROGRAM, "--total", files.folder().string()}, &total) != 0 ||
-        total != expected) {
-      state.SkipWithError(("tallimo --total printed " + total + ", not " + expected).c_str());
+    if (Run(arguments, &total) != 0 || total != expected) {
+      state.SkipWithError((command.front() + " printed " + total + ", not " + expected).c_str());
       return;
     }
   }
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * files.paths().size()));
-  // Both of its processes: the program's and the measuring program's, which it waits for.
+  // Every process of it: for tallimo the measuring program's too, which it waits for.
   state.counters["child_cpu_ms"] =
       1000 * (ChildCpuSeconds() - childBefore) / static_cast<double>(state.iterations());
 }
+
+void BM_TallimoTotal(benchmark::State& state) {
+  TimeTotalProgram(state, {TALLIMO_PROGRAM, "--total"});
+}
 BENCHMARK(BM_TallimoTotal)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same walk and readers in one process, started afresh as tallimo is.
+void BM_InProcessProgram(benchmark::State& state) {
+  TimeTotalProgram(state, {TALLIMO_IN_PROCESS_PROGRAM});
+}
+BENCHMARK(BM_InProcessProgram)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Runs each of `runs` once an iteration: a tool over the same files, which takes minutes.
 void TimeTool(benchmark::State& state, const std::vector<std::vector<std::string>>& runs) {
