@@ -6,7 +6,8 @@
 #   make package       build the Debian package build/tallimo_<version>_<arch>.deb
 #   make test-package  lintian on that package; as root also install, start, purge and check it
 #   make windows        cross-compile the native Windows program to build-windows/tallimo.exe,
-#                       its measuring program tallimo-measure.exe beside it
+#                       its measuring program tallimo-measure.exe and its console companion
+#                       tallimo.com beside it
 #   make test-windows   build the Windows suites and run them under Wine on a virtual X server
 #   make bench-windows  time the Windows dialog on a 1 MiB list and the measuring of 1,000 mixed
 #                       audio and video files under Wine, and size both programs
@@ -100,7 +101,7 @@ fuzz: deps
 windows:
 	@scripts/install-deps windows
 	@$(WINDOWS_CONFIGURE) >/dev/null
-	@cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target tallimo tallimo-measure
+	@cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target tallimo tallimo-measure tallimo_console
 
 # Wine needs an X display for the dialogs; Xvfb gives one to every test, none of them to the user.
 # Under Wine on a busy machine, a test program now and then passes its tests and then never ends;

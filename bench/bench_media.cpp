@@ -3,7 +3,6 @@
 // tallimo-measure as the window does (one process per drop, found through TALLIMO_MEASURE), against
 // mediainfo reading the same files in one process of its own. The README quotes the figures.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -13,12 +12,14 @@
 #include <string>
 
 #include "bench/mixed_media_files.h"
+#include "bench/processes.h"
 #include "drops/measuring_process.h"
 #include "tests/readers/seconds_of.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using media_bench::ChildCpuSeconds;
 using media_bench::Kind;
 using media_bench::MixedFiles;
 using readers_test::BytesRead;
@@ -52,14 +53,6 @@ void BM_GetPlaySeconds(benchmark::State& state) {
   state.counters["bytes_per_file"] = static_cast<double>(bytes) / files_read;
 }
 BENCHMARK(BM_GetPlaySeconds)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-// CPU time of the child processes ended so far, user and system.
-double ChildCpuSeconds() {
-  rusage usage{};
-  ::getrusage(RUSAGE_CHILDREN, &usage);
-  const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 // A drop of the same files as the window measures it: each opened here and handed to the measuring
 // process, which is ended after the drop.

@@ -61,10 +61,15 @@ foreach(program tallimo tallimo-measure)
     DEPENDS ${program}
     VERBATIM)
 endforeach()
+# The console companion goes beside the window's program, which it starts.
+add_custom_command(OUTPUT ${stage}/tallimo.com
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:tallimo_console> ${stage}/tallimo.com
+  DEPENDS tallimo_console
+  VERBATIM)
 
 # The files at the top of the zip, without a folder around them: the window's program finds the
 # measuring program beside itself.
-set(zipped tallimo.exe tallimo-measure.exe LICENSE.txt README.txt ${ffmpeg_texts})
+set(zipped tallimo.exe tallimo.com tallimo-measure.exe LICENSE.txt README.txt ${ffmpeg_texts})
 list(TRANSFORM zipped PREPEND ${stage}/ OUTPUT_VARIABLE zipped_paths)
 add_custom_command(OUTPUT ${package_base}.zip
   COMMAND ${CMAKE_COMMAND} -E tar cf ${package_base}.zip --format=zip ${zipped}

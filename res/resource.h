@@ -12,6 +12,18 @@ inline constexpr int kIdsTimeListName = 104;
 // The main window's title while files of the last drop could not be measured for want of the
 // measuring program.
 inline constexpr int kIdsNotMeasuredTitle = 105;
+// The command line's answers (drops/command_line.h, drops/terminal.h). The help is laid out for a
+// message box, each paragraph on one line and the options' rows as "option TAB description"; a
+// terminal gets it wrapped to its width.
+inline constexpr int kIdsHelp = 110;
+inline constexpr int kIdsVersion = 111;           // %1: the version
+inline constexpr int kIdsUnknownOption = 112;     // %1: the option
+inline constexpr int kIdsOptionsExclusive = 113;  // %1, %2: the two options
+inline constexpr int kIdsNoPath = 114;            // %1: the option
+inline constexpr int kIdsTryHelp = 115;           // after every one of those errors
+inline constexpr int kIdsProgress = 116;          // %1 files measured of %2 found
+inline constexpr int kIdsNoMeasuringProgram = 117;
+inline constexpr int kIdsNoWindowProgram = 118;  // %1: tallimo.exe, which tallimo.com starts
 inline constexpr int kIdrMainFrame = 128;
 inline constexpr int kIdiAbout = 131;
 

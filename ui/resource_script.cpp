@@ -181,7 +181,8 @@ bool ScriptReader::PreprocessorLine() {
   return true;
 }
 
-// Quotes are doubled inside a string; backslash escapes are left to no one, so they are refused.
+// Quotes are doubled inside a string. Of the backslash escapes, the texts use the three that
+// windres reads as C does, \n, \t and \\; any other is refused.
 bool ScriptReader::LexString() {
   QByteArray bytes;
   ++m_pos;
@@ -190,7 +191,15 @@ bool ScriptReader::LexString() {
       return Fail(QStringLiteral("string without an end"), m_line);
     }
     const char c = m_text[m_pos++];
-    if (c == '\\') return Fail(QStringLiteral("escape sequences are not supported"), m_line);
+    if (c == '\\') {
+      const char escaped = m_pos < m_text.size() ? m_text[m_pos++] : '\0';
+      if (escaped != 'n' && escaped != 't' && escaped != '\\') {
+        return Fail(QStringLiteral("escape sequence \\%1 is not supported").arg(QChar(escaped)),
+                    m_line);
+      }
+      bytes += escaped == 'n' ? '\n' : escaped == 't' ? '\t' : '\\';
+      continue;
+    }
     // Before the pragma, the compiler would read these bytes in some other code page.
     if (uchar(c) >= 0x80 && !m_utf8) {
       return Fail(QStringLiteral("text beyond ASCII before #pragma code_page(65001)"), m_line);
@@ -421,7 +430,8 @@ bool ScriptReader::Control(DialogTemplate& dialog) {
   return true;
 }
 
-// STRINGTABLE BEGIN id ["," ] "text" ... END
+// STRINGTABLE BEGIN id ["," ] "text" ["text"...] ... END; adjacent texts are one, as windres joins
+// them.
 bool ScriptReader::StringTable() {
   if (!Advance() || !IsWord("BEGIN")) {
     return Fail(QStringLiteral("expected BEGIN after STRINGTABLE, found %1").arg(Found()));
@@ -434,6 +444,11 @@ bool ScriptReader::StringTable() {
     if (m_token.kind == Token::Kind::kComma && !Advance()) return false;
     const int line = m_token.line;
     if (!String("a string", &text)) return false;
+    while (m_token.kind == Token::Kind::kString) {
+      QString more;
+      if (!String("a string", &more)) return false;
+      text += more;
+    }
     if (!m_script.languages[m_language].strings.emplace(int(id), std::move(text)).second) {
       return Fail(QStringLiteral("string %1 is defined twice in one language").arg(id), line);
     }

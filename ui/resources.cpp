@@ -9,6 +9,8 @@
 #include <QtGlobal>
 #include <utility>
 
+#include "ui/window_ops.h"
+
 // The resources live in a static library; nothing else would make the linker keep them.
 static void InitTallimoResources() { Q_INIT_RESOURCE(tallimo); }
 
@@ -73,6 +75,8 @@ QString LoadString(int id, std::uint16_t language) {
   const auto found = resources.strings.find(id);
   return found == resources.strings.end() ? QString() : found->second;
 }
+
+std::u16string LoadText(int id) { return std::u16string(Utf16View(LoadString(id))); }
 
 QIcon LoadIconGroup(int id) {
   EnsureResources();

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <string>
 
 #include "ui/resource_script.h"
 
@@ -26,6 +27,10 @@ DialogTemplate LoadDialogTemplate(int id, std::uint16_t language = InterfaceLang
 
 // Empty when the string table has no such entry.
 QString LoadString(int id, std::uint16_t language = InterfaceLanguage());
+
+// The same in the interface language, in the form the shared code takes (drops::LoadText). Reads
+// only the resource script: no application object is needed.
+std::u16string LoadText(int id);
 
 // Every size drawn for the icon group; a null icon when there is none.
 QIcon LoadIconGroup(int id);

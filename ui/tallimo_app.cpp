@@ -1,16 +1,14 @@
 // The application object.
 #include "ui/tallimo_app.h"
 
-#include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QStringList>
 #include <QTranslator>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "drops/command_line.h"
+#include "drops/terminal.h"
 #include "ui/resources.h"
 #include "ui/tallimo_dlg.h"
 #include "ui/window_ops.h"
@@ -38,11 +36,10 @@ void CTallimoApp::InstallQtTranslations() {
 
 bool CTallimoApp::InitInstance(const std::vector<std::string>& arguments) {
   const drops::CommandLine line =
-      drops::ReadCommandLine(arguments, ui::Utf16View(applicationVersion()));
+      drops::ReadCommandLine(arguments, ui::Utf16View(applicationVersion()), ui::LoadText);
+  // What is left once Qt took its own options out can still be an unknown option.
   if (line.action != drops::CommandLine::Action::kRun) {
-    const bool error = line.action == drops::CommandLine::Action::kError;
-    std::fputs(ui::FromUtf16(line.message).toLocal8Bit().constData(), error ? stderr : stdout);
-    m_exitStatus = error ? drops::kUsageErrorStatus : 0;
+    m_exitStatus = drops::RunWithoutWindow(line, *drops::StandardStreams(), ui::LoadText);
     return false;
   }
 

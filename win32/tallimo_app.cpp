@@ -5,37 +5,15 @@
 // Builds on the types that windows.h declares.
 #include <commctrl.h>
 #include <ole2.h>
-#include <shellapi.h>
-
-#include <vector>
 
 #include "drops/command_line.h"
+#include "win32/command_line.h"
 #include "win32/tallimo_dlg.h"
-#include "win32/window_ops.h"
-
-namespace {
-
-// The arguments after the program's name, split as the C runtime splits them.
-std::vector<drops::Argument> CommandLineArguments() {
-  int count = 0;
-  LPWSTR* arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-  std::vector<drops::Argument> result;
-  for (int i = 1; arguments && i < count; ++i) result.emplace_back(arguments[i]);
-  ::LocalFree(arguments);
-  return result;
-}
-
-}  // namespace
 
 bool CTallimoApp::InitInstance() {
-  const std::vector<drops::Argument> arguments = CommandLineArguments();
-  const drops::CommandLine line = drops::ReadCommandLine(arguments, u"" TALLIMO_VERSION);
+  const drops::CommandLine line = win32::ReadProgramCommandLine();
   if (line.action != drops::CommandLine::Action::kRun) {
-    // A program without a console answers in a message box.
-    const bool error = line.action == drops::CommandLine::Action::kError;
-    ::MessageBoxW(nullptr, win32::Wide(line.message), L"Tallimo",
-                  MB_OK | (error ? MB_ICONERROR : MB_ICONINFORMATION));
-    m_exitStatus = error ? drops::kUsageErrorStatus : 0;
+    m_exitStatus = win32::AnswerWithoutWindow(line);
     return false;
   }
 

@@ -8,7 +8,8 @@
 class CTallimoApp {
  public:
   // Runs the main dialog to its end, with the paths of the program's command line measured into
-  // it; --help, --version and a command line that cannot be read answer in a message box instead.
+  // it; --list, --total, --help, --version and a command line that cannot be read are answered
+  // without a window instead (win32::AnswerWithoutWindow).
   // Returns false: there is nothing left to run afterwards.
   bool InitInstance();
 

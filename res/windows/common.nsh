@@ -13,9 +13,12 @@ XPStyle on
 !include MUI2.nsh
 !include FileFunc.nsh
 !include LogicLib.nsh
+!include WordFunc.nsh
 
 !define PUBLISHER "The Tallimo developers"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tallimo"
+; The user's own environment, whose PATH lets cmd and PowerShell find "tallimo" (tallimo.com).
+!define ENVIRONMENT_KEY "Environment"
 ; "Open with": the program's own application key, which names the file types it opens without
 ; taking any of them over (no ProgID, no default).
 !define OPEN_WITH_KEY "Software\Classes\Applications\tallimo.exe"
@@ -47,19 +50,28 @@ RequestExecutionLevel user
     "Tallimo が $INSTDIR から実行中のため、置き換えも削除もできません。$\r$\n$\r$\nTallimo を閉じてから [再試行] を選んでください。"
 !macroend
 
-; A running Tallimo keeps its exe from being written or deleted, which would leave an old program
-; or half an uninstallation behind. Ask until it is closed; a silent run gives up instead (exit
-; code 2) and changes nothing.
+; A running Tallimo keeps its exe (or, answering in a console, its com) from being written or
+; deleted, which would leave an old program or half an uninstallation behind. Ask until it is
+; closed; a silent run gives up instead (exit code 2) and changes nothing.
+; Sets $1 to 1 when FILE is in place but cannot be written to.
+!macro TALLIMO_NOTE_IF_IN_USE FILE
+  ${If} ${FileExists} "${FILE}"
+    ClearErrors
+    FileOpen $0 "${FILE}" a
+    ${If} ${Errors}
+      StrCpy $1 1
+    ${Else}
+      FileClose $0
+    ${EndIf}
+  ${EndIf}
+!macroend
 !macro TALLIMO_WAIT_UNTIL_CLOSED UN
   Function ${UN}WaitUntilClosed
     ${Do}
-      ${IfNot} ${FileExists} "$INSTDIR\tallimo.exe"
-        Return
-      ${EndIf}
-      ClearErrors
-      FileOpen $0 "$INSTDIR\tallimo.exe" a
-      ${IfNot} ${Errors}
-        FileClose $0
+      StrCpy $1 0
+      !insertmacro TALLIMO_NOTE_IF_IN_USE "$INSTDIR\tallimo.exe"
+      !insertmacro TALLIMO_NOTE_IF_IN_USE "$INSTDIR\tallimo.com"
+      ${If} $1 == 0
         Return
       ${EndIf}
       ${If} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(TallimoRunning)" /SD IDCANCEL IDCANCEL`

@@ -3,8 +3,8 @@
 ; makensis and passes what comes from the build:
 ;   VERSION    the project version, four numbers     HOMEPAGE   the home page address
 ;   COPYRIGHT  the copyright line of LICENSE         ICON       the program's icon
-;   STAGE      the folder holding tallimo.exe, tallimo-measure.exe, LICENSE.txt and the uninstall
-;              program uninstall.exe (made from uninstall.nsi)
+;   STAGE      the folder holding tallimo.exe, tallimo.com, tallimo-measure.exe, LICENSE.txt and
+;              the uninstall program uninstall.exe (made from uninstall.nsi)
 ;   TYPES      a file of TALLIMO_SUPPORTED_TYPE lines, one per extension of drops/media_types.txt
 ;              and drops/playlist_types.txt
 ;   FFMPEG     defined when tallimo-measure.exe has FFmpeg inside: STAGE then also holds its
@@ -53,6 +53,7 @@ Section
   Call WaitUntilClosed
   SetOutPath "$INSTDIR"
   File "${STAGE}/tallimo.exe"
+  File "${STAGE}/tallimo.com"
   File "${STAGE}/tallimo-measure.exe"
   File "${STAGE}/LICENSE.txt"
 !ifdef FFMPEG
@@ -82,6 +83,14 @@ Section
     WriteRegStr HKCU "${OPEN_WITH_KEY}\SupportedTypes" "${EXTENSION}" ""
   !macroend
   !include "${TYPES}"
+
+  ; "tallimo" in any console opened from now on: the folder on the user's own PATH, once.
+  ReadRegStr $0 HKCU "${ENVIRONMENT_KEY}" Path
+  ${WordAdd} "$0" ";" "+$INSTDIR" $1
+  ${If} $1 != $0
+    WriteRegExpandStr HKCU "${ENVIRONMENT_KEY}" Path "$1"
+    SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=5000
+  ${EndIf}
 
   ; What "Apps & features" lists and runs.
   WriteRegStr HKCU "${UNINSTALL_KEY}" DisplayName "Tallimo"

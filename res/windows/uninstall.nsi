@@ -68,6 +68,7 @@ FunctionEnd
 Section Uninstall
   Call un.WaitUntilClosed
   Delete "$INSTDIR\tallimo.exe"
+  Delete "$INSTDIR\tallimo.com"
   Delete "$INSTDIR\tallimo-measure.exe"
   Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\FFmpeg-LGPL-2.1.txt"
@@ -87,4 +88,15 @@ Section Uninstall
   Delete "$SENDTO\Tallimo.lnk"
   DeleteRegKey HKCU "${OPEN_WITH_KEY}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ; The folder off the PATH again, and the PATH gone if nothing else was on it.
+  ReadRegStr $0 HKCU "${ENVIRONMENT_KEY}" Path
+  ${un.WordAdd} "$0" ";" "-$INSTDIR" $1
+  ${If} $1 != $0
+    ${If} $1 == ""
+      DeleteRegValue HKCU "${ENVIRONMENT_KEY}" Path
+    ${Else}
+      WriteRegExpandStr HKCU "${ENVIRONMENT_KEY}" Path "$1"
+    ${EndIf}
+    SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=5000
+  ${EndIf}
 SectionEnd

@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
-# Checks the Windows packages that `make package-windows` built. The zip holds the program as built
-# and its texts with CR LF, at its top: the licence, the read-me, FFmpeg's licence and notice,
-# which names the FFmpeg and the libopenmpt inside, and libopenmpt's licence. The installer, run
-# under Wine in a prefix of the build folder's own: a silent install puts the program, the
-# licence, the Start-menu shortcut, the "Send to" shortcut, the "Open with" registration for the
-# types of drops/media_types.txt and drops/playlist_types.txt and the "Apps & features" entry in
-# place; the program starts from the shortcut and stays up, and from "Send to" with every path in
-# one start; installing, uninstalling and the registered quiet uninstall while it runs fail with
-# status 2 and change nothing; installing again upgrades in place; the registered quiet uninstall
-# removes it all; every page of the installer and the uninstaller, walked through as a user clicks
-# on, shows its whole text in English and Japanese at 96 and 144 dots per inch; the installer and
-# the uninstaller speak Japanese to a Japanese user and English to an English one; and nothing
-# else is left behind. Whatever fails, the prefix is left without any trace of Tallimo.
+# Checks the Windows packages that `make package-windows` built. The zip holds the programs as built
+# (the window's, its console companion and the measuring program) and its texts with CR LF, at its
+# top: the licence, the read-me, FFmpeg's licence and notice, which names the FFmpeg and the
+# libopenmpt inside, and libopenmpt's licence. The installer, run under Wine in a prefix of the
+# build folder's own: a silent install puts the programs, the licence, the Start-menu shortcut, the
+# "Send to" shortcut, the "Open with" registration for the types of drops/media_types.txt and
+# drops/playlist_types.txt, the folder on the user's PATH (so that "tallimo" in cmd answers through
+# tallimo.com) and the "Apps & features" entry in place; the program starts from the shortcut and
+# stays up, and from "Send to" with every path in one start; installing, uninstalling and the
+# registered quiet uninstall while it runs fail with status 2 and change nothing; installing again
+# upgrades in place; the registered quiet uninstall removes it all; every page of the installer
+# and the uninstaller, walked through as a user clicks on, shows its whole text in English and
+# Japanese at 96 and 144 dots per inch; the installer and the uninstaller speak Japanese to a
+# Japanese user and English to an English one; and nothing else is left behind. Whatever fails,
+# the prefix is left without any trace of Tallimo.
 # Usage: windows_test.sh BUILD_DIR
 set -euo pipefail
 
@@ -29,6 +31,7 @@ homepage=$(cache_value CMAKE_PROJECT_HOMEPAGE_URL)
 zip=$build/Tallimo-$version-win64.zip
 setup=$build/Tallimo-$version-win64-setup.exe
 program=$build/tallimo.exe
+console=$build/tallimo.com
 measure=$build/tallimo-measure.exe
 publisher="The Tallimo developers"
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tallimo'
@@ -38,7 +41,7 @@ checks=0
 fail() { echo "windows_test: $*" >&2; exit 1; }
 ok() { checks=$((checks + 1)); echo "ok: $*"; }
 
-for file in "$zip" "$setup" "$program"; do
+for file in "$zip" "$setup" "$program" "$console"; do
   [ -f "$file" ] || fail "$file missing: run make package-windows first"
 done
 
@@ -60,9 +63,10 @@ has_crlf_lines() {
 texts="FFmpeg-LGPL-2.1.txt FFmpeg-NOTICE.txt LICENSE.txt libopenmpt-LICENSE.txt"
 sorted() { printf '%s\n' "$@" | LC_ALL=C sort | tr '\n' ' '; }
 unzip -q "$zip" -d "$work/zip"
-[ "$(unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')" = "$(sorted $texts README.txt tallimo-measure.exe tallimo.exe)" ] ||
-  fail "the zip holds '$(unzip -Z1 "$zip" | tr '\n' ' ')', not $texts README.txt tallimo-measure.exe tallimo.exe at its top"
+[ "$(unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')" = "$(sorted $texts README.txt tallimo-measure.exe tallimo.com tallimo.exe)" ] ||
+  fail "the zip holds '$(unzip -Z1 "$zip" | tr '\n' ' ')', not $texts README.txt tallimo-measure.exe tallimo.com tallimo.exe at its top"
 cmp -s "$work/zip/tallimo.exe" "$program" || fail "the zip's tallimo.exe is not $program"
+cmp -s "$work/zip/tallimo.com" "$console" || fail "the zip's tallimo.com is not $console"
 cmp -s "$work/zip/tallimo-measure.exe" "$measure" || fail "the zip's tallimo-measure.exe is not $measure"
 tr -d '\r' <"$work/zip/LICENSE.txt" | cmp -s - "$source_dir/LICENSE" ||
   fail "the zip's LICENSE.txt is not LICENSE"
@@ -83,13 +87,13 @@ for phrase in "version $ffmpeg_version" "apt-get source ffmpeg=$ffmpeg_version" 
 done
 [ "$(head -c 3 "$readme")" = $'\xef\xbb\xbf' ] || fail "README.txt has no UTF-8 byte order mark"
 iconv -f UTF-8 -t UTF-16 "$readme" >/dev/null 2>&1 || fail "README.txt is not UTF-8"
-for phrase in "Tallimo $version" tallimo.exe "$homepage"; do
+for phrase in "Tallimo $version" tallimo.exe "tallimo --total" "$homepage"; do
   grep -qF -- "$phrase" "$readme" || fail "README.txt does not mention $phrase"
 done
 # The home page address ends its paragraph in both languages.
 [ "$(grep -A1 -e '^Home page: ' -e '^ホームページ: ' "$readme" | grep -c $'^\r$')" -eq 2 ] ||
   fail "README.txt does not end a paragraph after each home page address"
-ok "the zip: tallimo.exe and tallimo-measure.exe as built, $texts and README.txt with CR LF line ends, nothing else"
+ok "the zip: tallimo.exe, tallimo.com and tallimo-measure.exe as built, $texts and README.txt with CR LF line ends, nothing else"
 
 # A 32-bit installer would start under this Wine, do nothing and still end with status 0.
 file -b "$setup" | grep -q '^PE32+ executable (GUI) x86-64' || fail "the installer is not a 64-bit program"
@@ -120,6 +124,13 @@ send_to=$(winepath -u "${folders[1]}\\Microsoft\\Windows\\SendTo\\Tallimo.lnk")
 temp_dir=$(winepath -u "${folders[2]}")
 
 wait_for_wine() { timeout 60 wineserver -w || fail "Wine did not end within 60 s"; }
+# The user's PATH, empty when there is none, and the same without the installation folder.
+environment='HKCU\Environment'
+user_path() {
+  { wine reg query "$environment" /v Path 2>/dev/null || true; } | tr -d '\r' |
+    sed -n 's/^ \{4\}Path \{4\}REG_[A-Z_]* \{4\}//p'
+}
+path_without_install() { user_path | tr ';' '\n' | grep -vixF "$install_win" | paste -sd ';' || true; }
 # The temporary folder keeps the uninstaller's copy (~nsu*.tmp) and, from an installer ended in
 # the middle, its helper files (ns*.tmp).
 remove_traces() {
@@ -127,6 +138,15 @@ remove_traces() {
   wine reg delete "$key" /f >/dev/null 2>&1 || true
   wine reg delete "$open_with" /f >/dev/null 2>&1 || true
   wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
+  local path
+  path=$(path_without_install)
+  if [ "$path" != "$(user_path)" ]; then
+    if [ -n "$path" ]; then
+      wine reg add "$environment" /v Path /t REG_EXPAND_SZ /d "$path" /f >/dev/null
+    else
+      wine reg delete "$environment" /v Path /f >/dev/null
+    fi
+  fi
 }
 cleanup() {
   if [ -n "$running" ]; then kill "$running" 2>/dev/null || true; fi
@@ -148,6 +168,7 @@ snapshot() {
 # A run killed before its cleanup may have left an installation behind.
 remove_traces
 snapshot "$work/before"
+path_before=$(user_path)
 
 # Language settings for Wine: the user's language follows the locale, built into the build
 # folder so that the machine needs none of its own.
@@ -216,15 +237,28 @@ set_dpi() {
 status=0
 timeout 120 wine "$setup" /S || status=$?
 [ "$status" -eq 0 ] || fail "the silent install ended with status $status"
-[ "$(ls "$install_dir" | LC_ALL=C sort | tr '\n' ' ')" = "$(sorted $texts tallimo-measure.exe tallimo.exe uninstall.exe)" ] ||
-  fail "$install_win holds '$(ls "$install_dir" 2>&1 | tr '\n' ' ')', not $texts tallimo-measure.exe tallimo.exe uninstall.exe"
+[ "$(ls "$install_dir" | LC_ALL=C sort | tr '\n' ' ')" = "$(sorted $texts tallimo-measure.exe tallimo.com tallimo.exe uninstall.exe)" ] ||
+  fail "$install_win holds '$(ls "$install_dir" 2>&1 | tr '\n' ' ')', not $texts tallimo-measure.exe tallimo.com tallimo.exe uninstall.exe"
 cmp -s "$install_dir/tallimo.exe" "$program" || fail "the installed tallimo.exe is not $program"
+cmp -s "$install_dir/tallimo.com" "$console" || fail "the installed tallimo.com is not $console"
 cmp -s "$install_dir/tallimo-measure.exe" "$measure" || fail "the installed tallimo-measure.exe is not $measure"
 for text in $texts; do
   cmp -s "$install_dir/$text" "$work/zip/$text" || fail "the installed $text is not the zip's"
 done
 [ -f "$shortcut" ] || fail "no Start-menu shortcut $shortcut"
-ok "a silent install puts tallimo.exe, tallimo-measure.exe, $texts and uninstall.exe into $install_win, and a shortcut"
+ok "a silent install puts tallimo.exe, tallimo.com, tallimo-measure.exe, $texts and uninstall.exe into $install_win, and a shortcut"
+
+# "tallimo" in a console opened after the install, from a folder without a Tallimo of its own:
+# the PATH leads cmd to the installed tallimo.com (which .COM before .EXE in PATHEXT makes it
+# take), and that answers on the console's output.
+[ "$(path_without_install)" = "$path_before" ] && [ "$(user_path)" != "$path_before" ] ||
+  fail "the install made the user's PATH '$(user_path)' from '$path_before'"
+wait_for_wine
+found=$(cd "$work" && wine cmd /c 'for %i in (tallimo.com) do @echo %~$PATH:i' | tr -d '\r')
+[ "$found" = "$install_win\tallimo.com" ] || fail "cmd finds tallimo.com at '$found'"
+answer=$(cd "$work" && wine cmd /c tallimo --version | tr -d '\r' | head -n 1)
+[ "$answer" = "Tallimo $version" ] || fail "tallimo --version in cmd answered '$answer'"
+ok "the install puts $install_win on the user's PATH, where cmd finds tallimo.com for tallimo"
 
 entry=$(wine reg query "$key" | tr -d '\r')
 declare -A values
@@ -355,7 +389,8 @@ wait_for_wine
 [ ! -e "$send_to" ] || fail "the Send to shortcut remains"
 ! wine reg query "$key" >/dev/null 2>&1 || fail "$key remains"
 ! wine reg query "$open_with" >/dev/null 2>&1 || fail "$open_with remains"
-ok "the quiet uninstall removes the folder, both shortcuts and the registry keys"
+[ "$(user_path)" = "$path_before" ] || fail "the uninstall left the user's PATH '$(user_path)'"
+ok "the quiet uninstall removes the folder, both shortcuts, the registry keys and the PATH entry"
 
 # The helper that walks the pages, built for Windows with the tests.
 pages=$build/tests/win32/tallimo_installer_pages.exe

@@ -130,10 +130,10 @@ INSTANTIATE_TEST_SUITE_P(
                    "#pragma code_page(65001)\n10 DIALOG 0, 0, 10, 10\nCAPTION \"ﾊﾞｰｼﾞｮﾝ情報\"\n"
                    "FONT 9, \"ＭＳ Ｐゴシック\"\n"
                    "BEGIN\n  CONTROL \"←ここに\", -1, \"STATIC\", 0, 1, 2, 3, 4\nEND\n"},
-        ScriptCase{
-            "StringTable",
-            "#pragma code_page(65001)\nSTRINGTABLE\nBEGIN\n  1 \"one\"\n"
-            "  17, \"seventeen \"\"quoted\"\"\"\n  101 \"(&A)...\"\n  65535 \"日本\"\nEND\n"},
+        ScriptCase{"StringTable",
+                   "#pragma code_page(65001)\nSTRINGTABLE\nBEGIN\n  1 \"one\"\n"
+                   "  17, \"seventeen \"\"quoted\"\"\"\n  101 \"(&A)...\"\n  65535 \"日本\"\n"
+                   "  2 \"lines\\n\" \"joined\\tby \\\\\"\n    \"windres\"\nEND\n"},
         ScriptCase{"SkipsIconsTheVersionBlockAndFiles",
                    "LANGUAGE 0x11, 0x1\n7 ICON \"app.ico\"\n"
                    "1 VERSIONINFO\nFILEVERSION 1,0,0,1\nFILEOS 0x40004\nBEGIN\n"
@@ -202,8 +202,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"ClassicFontWithWeight",
                     "1 DIALOG 0, 0, 10, 10\nFONT 9, \"f\", 400, 0, 1\nBEGIN\nEND\n", 2,
                     "statement not understood: ,"},
-        RefusedCase{"EscapeInAString", "1 DIALOG 0, 0, 10, 10\nCAPTION \"a\\n\"\n", 2,
-                    "escape sequences are not supported"},
+        RefusedCase{"HexEscapeInAString", "1 DIALOG 0, 0, 10, 10\nCAPTION \"a\\x41\"\n", 2,
+                    "escape sequence \\x is not supported"},
         RefusedCase{"StringWithoutAnEnd", "1 DIALOG 0, 0, 10, 10\nCAPTION \"abc\nBEGIN\n", 2,
                     "string without an end"},
         RefusedCase{"StringNotUtf8",

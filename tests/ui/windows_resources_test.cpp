@@ -286,14 +286,23 @@ void PrintTo(const StringDesign& design, std::ostream* out) {
 class CompiledStringTest : public testing::TestWithParam<StringDesign> {};
 
 TEST_P(CompiledStringTest, TableHoldsItsStringsAndTheQtShellReadsThem) {
+  const std::uint16_t language = GetParam().language;
   const std::map<int, std::u16string> strings =
-      testres::Strings(testres::TallimoResources(), GetParam().language);
-  ASSERT_EQ(strings.size(), GetParam().strings.size());
+      testres::Strings(testres::TallimoResources(), language);
+  const std::map<int, std::u16string> otherLanguage = testres::Strings(
+      testres::TallimoResources(), language == kLangJapanese ? kLangEnglishUs : kLangJapanese);
+  // Every string, its line breaks, tabs and joined pieces too, as windres compiled it, and in
+  // the other language as well.
+  for (const auto& [id, text] : strings) {
+    SCOPED_TRACE("string " + std::to_string(id));
+    EXPECT_EQ(otherLanguage.count(id), 1u);
+    EXPECT_EQ(testres::Utf8(ui::LoadString(id, language)), testres::Utf8(text));
+  }
+  EXPECT_EQ(strings.size(), otherLanguage.size());
   for (const auto& [id, text] : GetParam().strings) {
     SCOPED_TRACE("string " + std::to_string(id));
     ASSERT_EQ(strings.count(id), 1u);
     EXPECT_EQ(testres::Utf8(strings.at(id)), testres::Utf8(text));
-    EXPECT_EQ(testres::Utf8(ui::LoadString(id, GetParam().language)), testres::Utf8(text));
   }
 }
 

@@ -1,9 +1,10 @@
 // Reaches into a running Tallimo from another process, as other programs and Explorer do: selects
 // text in its list, drops files on it (named, or every file of a folder, as many as a command line
 // cannot hold), maximises its window, opens its about box, closes it, or prints its list and
-// totals (UTF-8).
+// totals (UTF-8); or prints the text of the message box that Tallimo shows in place of its window
+// and presses its OK.
 // Usage: tallimo_remote select START END | drop PATH... | drop-folder FOLDER | maximise | about |
-// close | totals | text
+// close | totals | text | box
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -103,10 +104,27 @@ std::u16string TextOf(HWND window) {
   return std::u16string(win32::Utf16(text));
 }
 
+// The message box: a dialog with Tallimo's caption and no list, waited for up to half a minute.
+// Its text is the static control that every message box numbers 0xFFFF.
+int AnswerBox() {
+  for (int tries = 0; tries < 300; ++tries) {
+    HWND box = nullptr;
+    while ((box = ::FindWindowExW(nullptr, box, L"#32770", L"Tallimo")) != nullptr) {
+      if (::GetDlgItem(box, res::kIdcTimeEdit) != nullptr) continue;
+      Print(TextOf(::GetDlgItem(box, 0xFFFF)));
+      ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+      return 0;
+    }
+    ::Sleep(100);
+  }
+  return 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   ::_setmode(::_fileno(stdout), _O_BINARY);
+  if (argc == 2 && std::wstring_view(argv[1]) == L"box") return AnswerBox();
   HWND dialog = FindMainDialog();
   if (dialog == nullptr || argc < 2) return 2;
   HWND edit = ::GetDlgItem(dialog, res::kIdcTimeEdit);
