@@ -100,6 +100,8 @@ class Output {
     m_anyLine = true;
   }
 
+  bool Lists() const { return m_list; }
+
   // --list: what was added so far goes out, so that a pipe gets each drop as it lands.
   void Flush() {
     if (!m_list || m_lines.empty()) return;
@@ -167,6 +169,9 @@ int MeasurePaths(const CommandLine& line, Terminal& terminal, const LoadText& te
   const std::u16string unmeasured = std::u16string(timecalc::kUnmeasuredTime) + u"[";
   bool allMeasured = true;
   bool programMissing = false;
+  // --total shows no lines: the files it could not count are named on standard error instead,
+  // so that a total that leaves files out never looks whole.
+  std::vector<std::u16string> notCounted;
   const Clock::time_point start = Clock::now();
   while (session.Busy()) {
     {
@@ -178,7 +183,13 @@ int MeasurePaths(const CommandLine& line, Terminal& terminal, const LoadText& te
     for (const DropSession::Landed& landed : collected.landed) {
       ++part;
       for (const std::u16string& dropped : landed.lines) {
-        allMeasured = allMeasured && !dropped.starts_with(unmeasured);
+        if (dropped.starts_with(unmeasured)) {
+          allMeasured = false;
+          if (!output.Lists() && dropped.ends_with(u']')) {
+            notCounted.push_back(dropped.substr(unmeasured.size(),
+                                                dropped.size() - unmeasured.size() - 1));
+          }
+        }
         output.Add(Utf8(dropped));
       }
       programMissing = programMissing || landed.programMissing;
@@ -196,7 +207,13 @@ int MeasurePaths(const CommandLine& line, Terminal& terminal, const LoadText& te
   }
   progress.Clear();
   output.Finish();
-  if (programMissing) WriteErrorMessage(terminal, text(res::kIdsNoMeasuringProgram));
+  if (programMissing) {
+    WriteErrorMessage(terminal, text(res::kIdsNoMeasuringProgram));
+  } else {
+    for (const std::u16string& label : notCounted) {
+      WriteErrorMessage(terminal, Substitute(text(res::kIdsNotCounted), {label}));
+    }
+  }
   return allMeasured ? 0 : 1;
 }
 

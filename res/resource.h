@@ -24,6 +24,7 @@ inline constexpr int kIdsTryHelp = 115;           // after every one of those er
 inline constexpr int kIdsProgress = 116;          // %1 files measured of %2 found
 inline constexpr int kIdsNoMeasuringProgram = 117;
 inline constexpr int kIdsNoWindowProgram = 118;  // %1: tallimo.exe, which tallimo.com starts
+inline constexpr int kIdsNotCounted = 119;       // %1: a file --total could not measure
 inline constexpr int kIdrMainFrame = 128;
 inline constexpr int kIdiAbout = 131;
 

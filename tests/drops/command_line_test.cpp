@@ -224,7 +224,7 @@ TEST(RunWithoutWindow, WritesTheLinesOrTheirTotalInTheOrderGiven) {
       {{"--total", "/m/65.mp3", "-", "/m/locked.flac", "/m/3.wav"},
        "1:00.00\r\n[note] 5\n",
        "1:01.08\n",
-       "",
+       "tallimo: #119(locked.flac,%2)\n",
        1},
       // A typed last line without its line break ends before a dropped line, as in the window.
       {{"--total", "-", "/m/5.wav"}, "1:00", "1:00.05\n", "", 0},
@@ -237,6 +237,8 @@ TEST(RunWithoutWindow, WritesTheLinesOrTheirTotalInTheOrderGiven) {
        0},
       {{"--total", "-"}, "1:05.08\n0:75.99[x]", "2:21.47\n", "", 0},
       {{"--list", "/m/absent.wav"}, "", "?:??.??[absent.wav]\n", "tallimo: #117(%1,%2)\n", 1},
+      // Without the measuring program, that alone is said, not every file it left out.
+      {{"--total", "/m/absent.wav", "/m/absent.mp3"}, "", "0:00.00\n", "tallimo: #117(%1,%2)\n", 1},
       {{"--bogus"}, "", "", "tallimo: #112(--bogus,%2)\n#115(%1,%2)\n", drops::kUsageErrorStatus},
       {{"--version"}, "", "#111(9.9,%2)\n", "", 0},
   };
