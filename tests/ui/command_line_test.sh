@@ -5,8 +5,8 @@
 # is named on standard error with status 2. --list writes the lines a drop of its paths adds
 # (files, a folder, a missing file) and the typed list of standard input where '-' stands, --total
 # their total; 1 when a file could not be measured, which --total names on standard error. A run
-# that takes over a second shows its count on a terminal's standard error, never on a file. After "--" an argument starting with "-" is a
-# path, and such a path opens the window.
+# that takes over a second shows its count on a terminal's standard error, never on a file. After
+# "--" an argument starting with "-" is a path, and such a path opens the window.
 # Usage: command_line_test.sh path/to/tallimo VERSION path/to/tallimo-measure-test
 set -euo pipefail
 
